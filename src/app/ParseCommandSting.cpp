@@ -1,0 +1,1 @@
+#include "ParseCommandSting.h"
