@@ -1,0 +1,21 @@
+#!/usr/bin/env bash
+# Installs what a fresh Debian 12 machine lacks to build Pictoferry; with "--tests" also what the tests
+# start (an HTTP proxy) and what a display-less check of the program uses.
+set -euo pipefail
+
+packages=(cmake g++ ninja-build pkgconf qt6-base-dev qt6-translations-l10n libgif-dev libimagequant-dev)
+if [[ "${1:-}" == "--tests" ]]; then
+    packages+=(tinyproxy xvfb xauth xclip)
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "install ok installed" || missing+=("$package")
+done
+[[ ${#missing[@]} -eq 0 ]] && exit 0
+
+sudo=""
+[[ $(id -u) -ne 0 ]] && sudo="sudo"
+export DEBIAN_FRONTEND=noninteractive
+$sudo apt-get update -q
+$sudo apt-get install -y -q --no-install-recommends "${missing[@]}"

@@ -1,0 +1,268 @@
+#include "MainWindow.h"
+
+#include "ScratchFolder.h"
+#include "controls/Buttons.h"
+#include "controls/Icons.h"
+#include "engine/AboutServer.h"
+#include "platform/MessageBox.h"
+#include "platform/Shell.h"
+#include "settings/Ini.h"
+
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QFileInfo>
+#include <QFrame>
+#include <QGridLayout>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString MainSection = QStringLiteral("Main");
+
+QLabel* createLabel(const QString& text, const QString& objectName)
+{
+    auto* label = new QLabel(text);
+    label->setObjectName(objectName);
+    return label;
+}
+
+} // namespace
+
+MainWindow::MainWindow(QString programFolder, QString commandLineText, QWidget* parent)
+    : QMainWindow(parent)
+    , m_programFolder(std::move(programFolder))
+    , m_commandLineText(std::move(commandLineText))
+    , m_options(m_programFolder)
+{
+    setObjectName(QStringLiteral("Main"));
+    setWindowTitle(QStringLiteral("Pictoferry"));
+    buildControls();
+}
+
+MainWindow::~MainWindow()
+{
+    ShutDown();
+}
+
+void MainWindow::buildControls()
+{
+    auto* central = new QWidget;
+    central->setObjectName(QStringLiteral("BG"));
+    central->setStyleSheet(QStringLiteral("#BG { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+                                          "stop:0 #f5f7fb, stop:1 #e3e9f3); }"));
+    auto* columns = new QHBoxLayout;
+    columns->setSpacing(16);
+    columns->addWidget(buildImagePanel(), 0, Qt::AlignTop);
+    columns->addWidget(buildActionPanel(), 1);
+
+    m_st = createLabel(QStringLiteral("Ready"), QStringLiteral("st"));
+    m_st->setFrameShape(QFrame::StyledPanel);
+    m_st->setMinimumWidth(200);
+    m_st->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_toLabel = createLabel(QString(), QStringLiteral("TOLabel"));
+    m_toLabel->setMinimumWidth(40);
+    m_toLabel->setAlignment(Qt::AlignCenter);
+    auto* statusRow = new QHBoxLayout;
+    statusRow->addWidget(m_st, 1);
+    statusRow->addWidget(m_toLabel);
+
+    auto* layout = new QVBoxLayout(central);
+    layout->setContentsMargins(14, 14, 14, 10);
+    layout->addLayout(columns, 1);
+    layout->addLayout(statusRow);
+    setCentralWidget(central);
+
+    m_timer1 = new QTimer(this);
+    m_timer1->setObjectName(QStringLiteral("Timer1"));
+    m_timer1->setInterval(10);
+    m_timer1->setSingleShot(true);
+}
+
+QWidget* MainWindow::buildImagePanel()
+{
+    auto* panel = new QWidget;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+
+    auto* viewer = new QFrame;
+    viewer->setObjectName(QStringLiteral("RI"));
+    viewer->setFrameShape(QFrame::StyledPanel);
+    viewer->setFixedSize(400, 301);
+    m_ri = viewer;
+    layout->addWidget(m_ri);
+
+    m_zoom1 = Buttons::CreateImageButton(Icons::ZoomFit(), QStringLiteral("Вписать в окно"), QStringLiteral("zoom1"));
+    m_zoom2 = Buttons::CreateImageButton(Icons::ZoomFull(), QStringLiteral("Полный размер"), QStringLiteral("zoom2"));
+    m_ftype = createLabel(QString(), QStringLiteral("Ftype"));
+    m_riL = createLabel(QString(), QStringLiteral("RiL"));
+    m_siL = createLabel(QString(), QStringLiteral("SiL"));
+    auto* infoRow = new QHBoxLayout;
+    infoRow->addWidget(m_zoom1);
+    infoRow->addWidget(m_zoom2);
+    infoRow->addSpacing(8);
+    infoRow->addWidget(m_ftype);
+    infoRow->addWidget(m_riL);
+    infoRow->addWidget(m_siL);
+    infoRow->addStretch(1);
+    layout->addLayout(infoRow);
+    return panel;
+}
+
+QWidget* MainWindow::buildActionPanel()
+{
+    auto* panel = new QWidget;
+    auto* layout = new QVBoxLayout(panel);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+
+    m_command1 = Buttons::CreateButton(QStringLiteral("Открыть файл"), QStringLiteral("Command1"));
+    m_xpB1 = Buttons::CreateButton(QStringLiteral("Из буфера"), QStringLiteral("XpB1"));
+    auto* sourceRow = new QHBoxLayout;
+    sourceRow->addWidget(m_command1);
+    sourceRow->addWidget(m_xpB1);
+    layout->addLayout(sourceRow);
+    layout->addSpacing(6);
+
+    layout->addWidget(createLabel(QStringLiteral("Выберите сервер:"), QStringLiteral("Label2")));
+    m_servers = new QComboBox;
+    m_servers->setObjectName(QStringLiteral("Servers"));
+    m_servers->setEnabled(false);
+    m_servers->setMinimumWidth(180);
+    m_sinfo = Buttons::CreateImageButton(Icons::ServerInfo(), QStringLiteral("Информация о сервере"),
+                                         QStringLiteral("Sinfo"));
+    m_goToSrv = Buttons::CreateImageButton(Icons::Site(), QStringLiteral("Открыть сайт сервера"),
+                                           QStringLiteral("GoToSrv"));
+    m_okUpl = Buttons::CreateImageButton(QIcon(), QString(), QStringLiteral("OKupl"));
+    m_noUpl = Buttons::CreateImageButton(QIcon(), QString(), QStringLiteral("NoUpl"));
+    m_okUpl->hide();
+    m_noUpl->hide();
+    auto* serverRow = new QHBoxLayout;
+    serverRow->addWidget(m_servers, 1);
+    serverRow->addWidget(m_sinfo);
+    serverRow->addWidget(m_goToSrv);
+    serverRow->addWidget(m_okUpl);
+    serverRow->addWidget(m_noUpl);
+    layout->addLayout(serverRow);
+
+    m_command2 = Buttons::CreateButton(QStringLiteral("Закачать"), QStringLiteral("Command2"));
+    m_command2->setMinimumHeight(38);
+    m_commandStop = Buttons::CreateButton(QStringLiteral("Стоп"), QStringLiteral("CommandStop"));
+    m_commandStop->setMinimumHeight(38);
+    m_commandStop->hide();
+    layout->addWidget(m_command2);
+    layout->addWidget(m_commandStop);
+    layout->addSpacing(6);
+
+    layout->addWidget(createLabel(QStringLiteral("Тип ссылки:"), QStringLiteral("Label1")));
+    m_linksType = new QComboBox;
+    m_linksType->setObjectName(QStringLiteral("LinksType"));
+    layout->addWidget(m_linksType);
+    m_text1 = new QLineEdit;
+    m_text1->setObjectName(QStringLiteral("Text1"));
+    m_text1->setReadOnly(true);
+    m_copyTo = Buttons::CreateImageButton(Icons::Copy(), QStringLiteral("Копировать ссылку"), QStringLiteral("Copy_to"));
+    m_openTB = Buttons::CreateImageButton(Icons::OpenLink(), QStringLiteral("Открыть ссылку"), QStringLiteral("OpenTB"));
+    auto* linkRow = new QHBoxLayout;
+    linkRow->addWidget(m_text1, 1);
+    linkRow->addWidget(m_copyTo);
+    linkRow->addWidget(m_openTB);
+    layout->addLayout(linkRow);
+    layout->addStretch(1);
+
+    m_xpB3 = Buttons::CreateButton(QStringLiteral("Журнал закачек"), QStringLiteral("XpB3"));
+    m_xpB2 = Buttons::CreateButton(QStringLiteral("О программе"), QStringLiteral("XpB2"));
+    m_xpB4 = Buttons::CreateImageButton(Icons::Settings(), QStringLiteral("Настройки"), QStringLiteral("XpB4"));
+    m_command3 = Buttons::CreateButton(QStringLiteral("Выход"), QStringLiteral("Command3"));
+    auto* bottomRow = new QHBoxLayout;
+    bottomRow->addWidget(m_xpB3);
+    bottomRow->addWidget(m_xpB2);
+    bottomRow->addWidget(m_xpB4);
+    bottomRow->addStretch(1);
+    bottomRow->addWidget(m_command3);
+    layout->addLayout(bottomRow);
+
+    connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
+    connect(m_goToSrv, &QPushButton::clicked, this, &MainWindow::GoToSrv);
+    connect(m_sinfo, &QPushButton::clicked, this, &MainWindow::ShowServerInfo);
+    connect(m_command2, &QPushButton::clicked, this, &MainWindow::UploadClicked);
+    connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+    return panel;
+}
+
+void MainWindow::StartUp()
+{
+    m_options.LoadOptions();
+    fillServerList();
+    m_tempFolder = ScratchFolder::Path(m_programFolder);
+    ScratchFolder::Prepare(m_tempFolder);
+}
+
+void MainWindow::fillServerList()
+{
+    m_servers->addItems(ServerCatalogue::BuildServerList(m_programFolder));
+    Ini::SetFileName(m_options.optionsPath());
+    const int lastServer = Ini().RINIi(MainSection, QStringLiteral("LastServer"));
+    m_servers->setCurrentIndex(lastServer >= 0 && lastServer < m_servers->count() ? lastServer : 0);
+    ServerSelected();
+}
+
+void MainWindow::ServerSelected()
+{
+    const QString server = m_servers->currentText();
+    if (server.isEmpty()) {
+        m_command2->setEnabled(false);
+        m_goToSrv->hide();
+        m_sinfo->hide();
+        return;
+    }
+    m_command2->setEnabled(true);
+    m_goToSrv->show();
+    m_serverInfo = ServerCatalogue::LoadServerInfo(m_programFolder, server);
+    m_sinfo->setVisible(QFileInfo::exists(ServerCatalogue::InfoPath(m_programFolder, server)));
+    CheckLimits();
+}
+
+void MainWindow::CheckLimits()
+{
+}
+
+void MainWindow::GoToSrv()
+{
+    Platform::OpenWithShell(ServerCatalogue::SiteAddress(m_servers->currentText()));
+}
+
+void MainWindow::ShowServerInfo()
+{
+    AboutServer dialog(m_serverInfo, this);
+    dialog.exec();
+}
+
+void MainWindow::UploadClicked()
+{
+    Ini::SetFileName(m_options.optionsPath());
+    Ini().WInIi(MainSection, QStringLiteral("LastServer"), static_cast<qint16>(m_servers->currentIndex()));
+    if (m_currentImagePath.isEmpty()) {
+        Platform::ShowMessage(this, QStringLiteral("Чего закачивать-то будем?"),
+                              QStringLiteral("Не выбрано изображение!"), Platform::MessageIcon::Error);
+        return;
+    }
+}
+
+void MainWindow::closeEvent(QCloseEvent* event)
+{
+    ShutDown();
+    event->accept();
+}
+
+void MainWindow::ShutDown()
+{
+    if (m_shutDownDone || m_tempFolder.isEmpty())
+        return;
+    m_shutDownDone = true;
+    ScratchFolder::Empty(m_tempFolder);
+}

@@ -1,0 +1,82 @@
+#pragma once
+
+#include "engine/ServerCatalogue.h"
+#include "settings/OptionsModule.h"
+
+#include <QMainWindow>
+
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+class QWidget;
+
+// The program's one window: its start-up prepares settings, services and the scratch folder, its
+// buttons start every function, its closing ends the program.
+class MainWindow final : public QMainWindow {
+    Q_OBJECT
+public:
+    // commandLineText: the arguments of the process as one text (see CommandLineText()).
+    MainWindow(QString programFolder, QString commandLineText, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // Runs the start-up sequence after the single-instance check; call once, before show().
+    void StartUp();
+
+    const Settings& settings() const { return m_options.settings(); }
+    const ServerInfo& serverInfo() const { return m_serverInfo; }
+    QString CurrentImagePath() const { return m_currentImagePath; }
+    QString TempFolder() const { return m_tempFolder; }
+    QString CommandLineText() const { return m_commandLineText; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    QWidget* buildImagePanel();
+    QWidget* buildActionPanel();
+    void fillServerList();
+    void ServerSelected();
+    void CheckLimits();
+    void GoToSrv();
+    void ShowServerInfo();
+    void UploadClicked();
+    void ShutDown();
+
+    QString m_programFolder;
+    QString m_commandLineText;
+    QString m_tempFolder;
+    QString m_currentImagePath;
+    OptionsModule m_options;
+    ServerInfo m_serverInfo;
+    bool m_shutDownDone = false;
+
+    QComboBox* m_servers = nullptr;
+    QComboBox* m_linksType = nullptr;
+    QLineEdit* m_text1 = nullptr;
+    QPushButton* m_copyTo = nullptr;
+    QPushButton* m_openTB = nullptr;
+    QPushButton* m_command1 = nullptr;
+    QPushButton* m_xpB1 = nullptr;
+    QPushButton* m_command2 = nullptr;
+    QPushButton* m_commandStop = nullptr;
+    QPushButton* m_xpB3 = nullptr;
+    QPushButton* m_xpB2 = nullptr;
+    QPushButton* m_xpB4 = nullptr;
+    QPushButton* m_sinfo = nullptr;
+    QPushButton* m_goToSrv = nullptr;
+    QPushButton* m_okUpl = nullptr;
+    QPushButton* m_noUpl = nullptr;
+    QPushButton* m_zoom1 = nullptr;
+    QPushButton* m_zoom2 = nullptr;
+    QPushButton* m_command3 = nullptr;
+    QLabel* m_st = nullptr;
+    QLabel* m_toLabel = nullptr;
+    QLabel* m_ftype = nullptr;
+    QLabel* m_riL = nullptr;
+    QLabel* m_siL = nullptr;
+    QWidget* m_ri = nullptr;
+    QTimer* m_timer1 = nullptr;
+};

@@ -1,0 +1,29 @@
+#include "ScratchFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace ScratchFolder {
+
+QString Path(const QString& programFolder)
+{
+    return QDir(programFolder).filePath(QStringLiteral("tmp"));
+}
+
+void Prepare(const QString& folder)
+{
+    QDir().mkpath(folder);
+    Empty(folder);
+}
+
+void Empty(const QString& folder)
+{
+    const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
+    for (const QFileInfo& file : files) {
+        if (file.isWritable())
+            QFile::remove(file.filePath());
+    }
+}
+
+} // namespace ScratchFolder

@@ -1,0 +1,197 @@
+#include "app/MainWindow.h"
+#include "app/SingleInstance.h"
+#include "support/MessageRecorder.h"
+#include "support/TempProgramFolder.h"
+
+#include <QComboBox>
+#include <QFile>
+#include <QLabel>
+#include <QPushButton>
+#include <QtTest>
+
+namespace {
+
+void writeProfiles(const TempProgramFolder& folder)
+{
+    folder.writeFile(QStringLiteral("data/beta.example.serv"), "SERVER:127.0.0.1:1\r\nEND:\r\n");
+    folder.writeFile(QStringLiteral("data/alpha.example.serv"), "SERVER:127.0.0.1:1\r\nEND:\r\n");
+    folder.writeFile(QStringLiteral("data/alpha.example.info"), "[Main]\r\nMaxWidth=640\r\n");
+}
+
+} // namespace
+
+class TestMainWindow : public QObject {
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_desktop;
+
+    template <typename T>
+    static T* control(const MainWindow& window, const char* name)
+    {
+        auto* widget = window.findChild<T*>(QLatin1String(name));
+        if (!widget)
+            qFatal("control %s is missing", name);
+        return widget;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        qputenv("XDG_DATA_HOME", m_desktop.path().toUtf8());
+        qunsetenv("http_proxy");
+        qunsetenv("HTTP_PROXY");
+    }
+
+    void controlsCarryTheirCaptions_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QString>("caption");
+        QTest::newRow("open file") << "Command1" << "Открыть файл";
+        QTest::newRow("clipboard") << "XpB1" << "Из буфера";
+        QTest::newRow("upload") << "Command2" << "Закачать";
+        QTest::newRow("stop") << "CommandStop" << "Стоп";
+        QTest::newRow("journal") << "XpB3" << "Журнал закачек";
+        QTest::newRow("about") << "XpB2" << "О программе";
+        QTest::newRow("exit") << "Command3" << "Выход";
+    }
+
+    void controlsCarryTheirCaptions()
+    {
+        QFETCH(QString, name);
+        QFETCH(QString, caption);
+        TempProgramFolder folder;
+        MainWindow window(folder.path(), QString());
+        QCOMPARE(window.windowTitle(), QStringLiteral("Pictoferry"));
+        auto* button = window.findChild<QPushButton*>(name);
+        QVERIFY(button);
+        QCOMPARE(button->text(), caption);
+        for (const char* other : {"Servers", "LinksType", "Text1", "Copy_to", "OpenTB", "XpB4", "Sinfo", "GoToSrv",
+                                  "OKupl", "NoUpl", "zoom1", "zoom2", "st", "TOLabel", "Ftype", "RiL", "SiL", "RI"})
+            QVERIFY2(window.findChild<QWidget*>(QLatin1String(other)), other);
+    }
+
+    void firstStartCreatesSettingsAndSelectsFirstService()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        folder.writeFile(QStringLiteral("tmp/left-over.bmp"), "old");
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("options.ini"))));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("tmp"))));
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("tmp/left-over.bmp"))));
+        auto* servers = control<QComboBox>(window, "Servers");
+        QCOMPARE(servers->count(), 2);
+        QCOMPARE(servers->currentText(), QStringLiteral("alpha.example"));
+        QVERIFY(!servers->isEnabled());
+        QVERIFY(control<QPushButton>(window, "Command2")->isEnabled());
+        QVERIFY(!control<QPushButton>(window, "GoToSrv")->isHidden());
+        QVERIFY(!control<QPushButton>(window, "Sinfo")->isHidden());
+        QCOMPARE(window.serverInfo().MaxWidth, qint16(640));
+        QVERIFY(control<QPushButton>(window, "CommandStop")->isHidden());
+    }
+
+    void storedServerPositionIsSelected_data()
+    {
+        QTest::addColumn<QByteArray>("lastServer");
+        QTest::addColumn<QString>("selected");
+        QTest::newRow("second") << QByteArray("1") << "beta.example";
+        QTest::newRow("past the end") << QByteArray("7") << "alpha.example";
+        QTest::newRow("negative") << QByteArray("-3") << "alpha.example";
+    }
+
+    void storedServerPositionIsSelected()
+    {
+        QFETCH(QByteArray, lastServer);
+        QFETCH(QString, selected);
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        folder.writeFile(QStringLiteral("options.ini"), "[Main]\r\nLastServer=" + lastServer + "\r\n");
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        QCOMPARE(control<QComboBox>(window, "Servers")->currentText(), selected);
+    }
+
+    void serviceWithoutInfoForgetsThePreviousLimits()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        auto* servers = control<QComboBox>(window, "Servers");
+        servers->setEnabled(true);
+        servers->setCurrentIndex(1);
+        emit servers->activated(1);
+        QCOMPARE(window.serverInfo().MaxWidth, qint16(0));
+        QVERIFY(control<QPushButton>(window, "Sinfo")->isHidden());
+        QVERIFY(!control<QPushButton>(window, "GoToSrv")->isHidden());
+    }
+
+    void noProfilesDisablesUpload()
+    {
+        TempProgramFolder folder;
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        QCOMPARE(control<QComboBox>(window, "Servers")->count(), 0);
+        QVERIFY(!control<QPushButton>(window, "Command2")->isEnabled());
+        QVERIFY(control<QPushButton>(window, "GoToSrv")->isHidden());
+        QVERIFY(control<QPushButton>(window, "Sinfo")->isHidden());
+    }
+
+    void uploadWithoutImageAsksForOneAndRemembersTheService()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        MessageRecorder messages;
+        control<QPushButton>(window, "Command2")->click();
+        QCOMPARE(messages.messages().size(), 1);
+        QCOMPARE(messages.messages().first().text, QStringLiteral("Чего закачивать-то будем?"));
+        QCOMPARE(messages.messages().first().title, QStringLiteral("Не выбрано изображение!"));
+        QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Error);
+        QVERIFY(folder.readFile(QStringLiteral("options.ini")).contains("LastServer=0\r\n"));
+        QVERIFY(control<QPushButton>(window, "CommandStop")->isHidden());
+    }
+
+    void closingEmptiesTheScratchFolder()
+    {
+        TempProgramFolder folder;
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        folder.writeFile(QStringLiteral("tmp/capture.png"), "x");
+        window.close();
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("tmp/capture.png"))));
+        QVERIFY(QFile::exists(folder.filePath(QStringLiteral("options.ini"))));
+    }
+
+    void secondInstanceIsRefusedUntilTheFirstEnds()
+    {
+        TempProgramFolder folder;
+        auto first = std::make_unique<SingleInstance>(folder.path());
+        QVERIFY(first->tryAcquire());
+        SingleInstance second(folder.path());
+        QVERIFY(!second.tryAcquire());
+        TempProgramFolder otherFolder;
+        QVERIFY(SingleInstance(otherFolder.path()).tryAcquire());
+        first.reset();
+        QVERIFY(second.tryAcquire());
+    }
+
+    void lockOfACrashedInstanceIsTakenOver()
+    {
+        TempProgramFolder folder;
+        QFile stale(SingleInstance::LockPath(folder.path()));
+        QVERIFY(stale.open(QIODevice::WriteOnly));
+        // A process number that no live process carries, on this host.
+        stale.write("2147480000\npictoferry\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        stale.close();
+        QVERIFY(SingleInstance(folder.path()).tryAcquire());
+        QVERIFY(!QFile::exists(SingleInstance::LockPath(folder.path())));
+    }
+};
+
+QTEST_MAIN(TestMainWindow)
+#include "tst_mainwindow.moc"
