@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QDateTime>
+#include <QString>
+#include <QStringList>
+
+#include <functional>
+
+class QWidget;
+
+// The upload journal: journal.txt in the program folder holds one line per successful upload (source,
+// image link, preview link, date and time, separated by TAB, ended by CR LF); the journal page is built
+// from the templates in the program's journal folder and shown in the desktop's browser.
+namespace Journal
+{
+
+QString JournalPath(const QString& programFolder);
+QString TemplateFolder(const QString& programFolder);
+QString PagePath(const QString& programFolder);
+
+// The source field for an image: "Clipboard" for a clipboard picture (a path that holds
+// "<program folder>/tmp/tmp."), otherwise the image path itself.
+QString SourceFor(const QString& programFolder, const QString& currentImagePath);
+
+// The date and time fields: the local date in the short format and the local time in the long format
+// (without a time zone) of the system locale.
+QString DateText(const QDateTime& when);
+QString TimeText(const QDateTime& when);
+
+// Appends one record in a single write, so that a crash never leaves half a record. TAB, CR and LF
+// inside a field would break the record apart and are replaced by a space. Returns false when the
+// journal cannot be written.
+bool AppendJournalRecord(const QString& programFolder, const QString& currentImagePath, const QString& imageLink,
+    const QString& previewLink, const QDateTime& when = QDateTime::currentDateTime());
+
+struct PageResult {
+    enum class Status { Written, TemplateMissing, WriteFailed };
+    Status status = Status::Written;
+    QString path; // the page, the missing template or the page that could not be written
+};
+
+// Builds journal/journal.htm from journal.txt: one row of journal/table.htm per record, newest first,
+// put in place of the marker "<!--INSERT_TABLE -->" of journal/body.htm. The values put into a row are
+// HTML-escaped; FILEPATH becomes a file URL of the picture (the record's file, journal/clipboard.gif for
+// a clipboard picture, journal/nofile.gif when the file is gone). Lines with fewer than five fields are
+// skipped; record numbers follow the line numbers. rowLimit > 0 keeps the newest rowLimit records on the
+// page (journal.txt is never cut); 0 shows all. A missing template writes no page.
+PageResult BuildJournalPage(const QString& programFolder, int rowLimit = 0);
+
+// The page's row limit for the settings LimitJournal and JournalRows: JournalRows when limited, else 0.
+int RowLimit(bool limitJournal, int journalRows);
+
+// Starts a program detached; returns whether it started. Tests replace it.
+using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
+void SetLauncherHook(Launcher hook);
+
+// The journal button: without journal.txt an information box "В журнале закачек нет записей.";
+// otherwise builds the page and opens it with xdg-open found on PATH. A missing template, a page that
+// cannot be written and a missing or failing xdg-open are reported in a message box.
+void ShowJournal(QWidget* parent, const QString& programFolder, bool limitJournal, int journalRows);
+
+} // namespace Journal
