@@ -1,0 +1,238 @@
+#include "Data.h"
+
+#include "settings/Signature_module.h"
+
+#include <QFile>
+
+#include <optional>
+#include <vector>
+
+namespace
+{
+
+const QByteArray HeaderEnd = QByteArrayLiteral("\r\n\r\n");
+
+// A request under construction: the template's own text split around the values inserted into it.
+// Placeholders are searched for only in template text, so an inserted value (the file name, the cookie
+// text, the image bytes) is never rewritten. The image is not read until the request is joined, straight
+// into the finished request, so its bytes are held in memory once.
+class RequestText final
+{
+public:
+    explicit RequestText(QByteArray templateText)
+    {
+        m_segments.push_back({ std::move(templateText), Kind::Template, 0 });
+    }
+
+    enum class Scope { Everywhere, HeaderOnly };
+
+    // Replaces the first occurrence of find in template text by an inserted value.
+    bool replaceFirst(const QByteArray& find, const QByteArray& value, Scope scope = Scope::Everywhere)
+    {
+        return replace(find, Segment { value, Kind::Inserted, 0 }, scope);
+    }
+
+    // Replaces the first occurrence of find in template text by the image file's contents.
+    bool replaceFirstWithFile(const QByteArray& find, qint64 fileSize)
+    {
+        return replace(find, Segment { {}, Kind::ImageFile, fileSize }, Scope::Everywhere);
+    }
+
+    // Replaces the first occurrence of find in template text by text that later rewrites may search.
+    bool rewriteFirst(const QByteArray& find, const QByteArray& text, Scope scope)
+    {
+        return replace(find, Segment { text, Kind::Template, 0 }, scope);
+    }
+
+    // The byte count behind the template's first empty line, or nothing when it has none.
+    std::optional<qint64> bodyLength() const
+    {
+        const std::optional<Position> end = headerEnd();
+        if (!end)
+            return std::nullopt;
+        qint64 length = m_segments[end->segment].bytes.size() - (end->offset + HeaderEnd.size());
+        for (size_t i = end->segment + 1; i < m_segments.size(); ++i)
+            length += m_segments[i].size();
+        return length;
+    }
+
+    // The finished request; false when the image file did not deliver its bytes.
+    bool join(QFile& image, QByteArray& out) const
+    {
+        qint64 total = 0;
+        for (const Segment& segment : m_segments)
+            total += segment.size();
+        out.clear();
+        out.reserve(total);
+        for (const Segment& segment : m_segments) {
+            if (segment.kind != Kind::ImageFile) {
+                out.append(segment.bytes);
+                continue;
+            }
+            const qsizetype start = out.size();
+            out.resize(start + segment.fileSize);
+            qint64 done = 0;
+            while (done < segment.fileSize) {
+                const qint64 got = image.read(out.data() + start + done, segment.fileSize - done);
+                if (got <= 0)
+                    return false;
+                done += got;
+            }
+        }
+        return true;
+    }
+
+private:
+    enum class Kind { Template, Inserted, ImageFile };
+    struct Segment {
+        QByteArray bytes;
+        Kind kind;
+        qint64 fileSize;
+        qint64 size() const { return kind == Kind::ImageFile ? fileSize : bytes.size(); }
+    };
+    struct Position {
+        size_t segment;
+        qsizetype offset;
+    };
+
+    std::optional<Position> headerEnd() const
+    {
+        for (size_t i = 0; i < m_segments.size(); ++i) {
+            if (m_segments[i].kind != Kind::Template)
+                continue;
+            const qsizetype at = m_segments[i].bytes.indexOf(HeaderEnd);
+            if (at >= 0)
+                return Position { i, at };
+        }
+        return std::nullopt;
+    }
+
+    bool replace(const QByteArray& find, Segment value, Scope scope)
+    {
+        std::optional<Position> limit;
+        if (scope == Scope::HeaderOnly)
+            limit = headerEnd();
+        for (size_t i = 0; i < m_segments.size(); ++i) {
+            if (limit && i > limit->segment)
+                return false;
+            if (m_segments[i].kind != Kind::Template)
+                continue;
+            const QByteArray& text = m_segments[i].bytes;
+            const qsizetype at = text.indexOf(find);
+            if (at < 0 || (limit && i == limit->segment && at + find.size() > limit->offset))
+                continue;
+            const QByteArray before = text.left(at);
+            const QByteArray after = text.mid(at + find.size());
+            if (value.kind == Kind::Template) {
+                m_segments[i].bytes = before + value.bytes + after;
+            } else {
+                m_segments[i].bytes = before;
+                m_segments.insert(m_segments.begin() + static_cast<std::ptrdiff_t>(i) + 1,
+                    { std::move(value), Segment { after, Kind::Template, 0 } });
+            }
+            return true;
+        }
+        return false;
+    }
+
+    std::vector<Segment> m_segments;
+};
+
+} // namespace
+
+namespace Data
+{
+
+PostRequest BuildPostRequest(const PostRequestInput& input)
+{
+    PostRequest result;
+
+    QFile templateFile(input.templatePath);
+    if (!templateFile.open(QIODevice::ReadOnly)) {
+        result.unreadableFile = input.templatePath;
+        return result;
+    }
+    RequestText request(templateFile.readAll());
+    templateFile.close();
+
+    QFile image(input.imagePath);
+    if (input.imagePath.isEmpty() || !image.open(QIODevice::ReadOnly)) {
+        result.unreadableFile = input.imagePath;
+        return result;
+    }
+
+    request.replaceFirst("{FILENAME}", input.imagePath.toLocal8Bit());
+    request.replaceFirstWithFile("{IMGDATA}", image.size());
+    request.replaceFirst("{COOKIES}", input.serverCookies.toLocal8Bit());
+    const QByteArray fileType = FileTypeFor(input.imagePath);
+    if (!fileType.isEmpty())
+        request.replaceFirst("{FILETYPE}", fileType);
+    request.replaceFirst("{LEN}", QByteArray::number(request.bodyLength().value_or(0)));
+
+    if (input.useProxy) {
+        using Scope = RequestText::Scope;
+        request.replaceFirst("POST ", "POST http://" + input.serverHost, Scope::HeaderOnly);
+        request.rewriteFirst("Connection: Close", "Proxy-Connection: Close", Scope::HeaderOnly);
+        if (input.proxyAuth) {
+            request.rewriteFirst("Proxy-Connection: Close",
+                "Proxy-Connection: Close\r\nProxy-Authorization: Basic "
+                    + Signature_module::Base64Encode(input.proxyUser + QLatin1Char(':') + input.proxyPassword),
+                Scope::HeaderOnly);
+        }
+    }
+
+    if (!request.join(image, result.bytes)) {
+        result.bytes.clear();
+        result.unreadableFile = input.imagePath;
+    }
+    return result;
+}
+
+QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path)
+{
+    return "GET " + path + " HTTP/1.0\r\n" + "Accept: */*\r\n" + "Referer: http://" + host + "\r\n"
+        + "Accept-Language: ru\r\n" + "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+        + "Host: " + host + "\r\n" + "Connection: Close\r\n" + "\r\n";
+}
+
+QByteArray ReplaceFirst(const QByteArray& text, const QByteArray& find, const QByteArray& replacement)
+{
+    const qsizetype at = text.indexOf(find);
+    if (at < 0)
+        return text;
+    return text.left(at) + replacement + text.mid(at + find.size());
+}
+
+QByteArray ExtractBetween(const QByteArray& pattern, const QByteArray& text)
+{
+    const QByteArray notFound = QByteArrayLiteral("error");
+    const qsizetype star = pattern.indexOf('*');
+    if (star < 0)
+        return notFound;
+    const QByteArray before = pattern.left(star);
+    const QByteArray after = pattern.mid(star + 1);
+    if (!text.contains(after))
+        return notFound;
+    const qsizetype open = text.indexOf(before);
+    if (open < 0)
+        return notFound;
+    const qsizetype from = open + before.size();
+    const qsizetype close = text.indexOf(after, from);
+    if (close < 0)
+        return notFound;
+    return text.mid(from, close - from);
+}
+
+QByteArray FileTypeFor(const QString& imagePath)
+{
+    const QString ending = imagePath.right(3);
+    if (ending == QLatin1String("jpg"))
+        return QByteArrayLiteral("image/jpeg");
+    if (ending == QLatin1String("gif"))
+        return QByteArrayLiteral("image/gif");
+    if (ending == QLatin1String("png"))
+        return QByteArrayLiteral("image/png");
+    return {};
+}
+
+} // namespace Data

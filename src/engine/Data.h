@@ -1,0 +1,49 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+
+// The request builder: turns a profile's request template and the image into the bytes of an HTTP
+// request, builds the fixed GET request of the profile scripts, and the two text operations the
+// interpreter relies on.
+namespace Data
+{
+
+// What a POST request is built from besides the template and the image.
+struct PostRequestInput {
+    QString templatePath;
+    QString imagePath; // CurrentImagePath, also the "{FILENAME}" text
+    QString serverCookies; // "{COOKIES}"
+    QByteArray serverHost; // the absolute request line through a proxy
+    bool useProxy = false;
+    bool proxyAuth = false;
+    QString proxyUser;
+    QString proxyPassword;
+};
+
+struct PostRequest {
+    QByteArray bytes;
+    // The file that could not be read (template or image); empty when the request was built.
+    QString unreadableFile;
+    bool ok() const { return unreadableFile.isEmpty(); }
+};
+
+// Fills the template's placeholders (each at its first occurrence in the template's own text, never
+// inside inserted values such as the image bytes) and applies the proxy rewriting to the header part.
+PostRequest BuildPostRequest(const PostRequestInput& input);
+
+// The seven-line HTTP/1.0 GET request that asks the server to close the connection after its reply.
+QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path);
+
+// The text with the first occurrence of find replaced; the text unchanged when find does not occur.
+QByteArray ReplaceFirst(const QByteArray& text, const QByteArray& find, const QByteArray& replacement);
+
+// The "*" pattern: the text between the part before the first "*" and the part after it, or the literal
+// "error" when either part is not found (also for a pattern without "*").
+QByteArray ExtractBetween(const QByteArray& pattern, const QByteArray& text);
+
+// "image/jpeg", "image/gif" or "image/png" by the last three characters of the path (case-sensitive);
+// empty for any other ending.
+QByteArray FileTypeFor(const QString& imagePath);
+
+} // namespace Data

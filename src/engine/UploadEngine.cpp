@@ -1,0 +1,529 @@
+#include "UploadEngine.h"
+
+#include "engine/Cookies.h"
+#include "engine/Data.h"
+#include "engine/ServerCatalogue.h"
+#include "platform/MessageBox.h"
+#include "settings/Ini.h"
+#include "settings/OptionsModule.h"
+
+#include <QDir>
+#include <QNetworkProxy>
+#include <QSslSocket>
+#include <QTimer>
+
+#include <algorithm>
+
+namespace
+{
+
+constexpr quint16 HttpPort = 80;
+
+// A host may end in ":port"; anything else connects to the default port.
+std::pair<QString, quint16> splitHostPort(const QByteArray& hostAndPort, quint16 defaultPort)
+{
+    const qsizetype colon = hostAndPort.lastIndexOf(':');
+    if (colon > 0) {
+        const QByteArray digits = hostAndPort.mid(colon + 1);
+        bool ok = false;
+        const uint port = digits.toUInt(&ok);
+        const bool allDigits = std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
+        if (ok && allDigits && port > 0 && port <= 65535)
+            return { QString::fromLocal8Bit(hostAndPort.left(colon)), static_cast<quint16>(port) };
+    }
+    return { QString::fromLocal8Bit(hostAndPort), defaultPort };
+}
+
+// A proxy that demands authorization answers with the status code 407 right after the version.
+bool isProxyAuthorizationDemand(const QByteArray& reply)
+{
+    return reply.mid(9, 4) == "407 ";
+}
+
+// "404 Not Found" within the first 19 characters: the status line of a page that is not there.
+bool isNotFound(const QByteArray& reply)
+{
+    const qsizetype at = reply.indexOf("404 Not Found");
+    return at >= 0 && at < 19;
+}
+
+const QString UploadFailedTitle = QStringLiteral("Ошибка загрузки");
+const QString ErrorTitle = QStringLiteral("Ошибка");
+
+} // namespace
+
+UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs, QObject* parent)
+    : QObject(parent)
+    , m_programFolder(std::move(programFolder))
+    , m_settings(settings)
+    , m_ws(new QSslSocket(this))
+    , m_mt(new QTimer(this))
+    , m_toTimer(new QTimer(this))
+{
+    m_ws->setObjectName(QStringLiteral("WS"));
+    m_ws->setProxy(QNetworkProxy::NoProxy);
+    m_mt->setObjectName(QStringLiteral("MT"));
+    m_mt->setInterval(StepIntervalMs);
+    m_toTimer->setObjectName(QStringLiteral("TOTimer"));
+    m_toTimer->setInterval(countdownIntervalMs);
+
+    connect(m_ws, &QSslSocket::connected, this, &UploadEngine::onConnected);
+    connect(m_ws, &QSslSocket::readyRead, this, &UploadEngine::onDataArrival);
+    connect(m_ws, &QSslSocket::bytesWritten, this, &UploadEngine::onSendProgress);
+    connect(m_ws, &QSslSocket::disconnected, this, &UploadEngine::onDisconnected);
+    connect(m_ws, &QSslSocket::errorOccurred, this, &UploadEngine::onSocketError);
+    connect(m_mt, &QTimer::timeout, this, &UploadEngine::Compiler);
+    connect(m_toTimer, &QTimer::timeout, this, &UploadEngine::onCountdownTick);
+}
+
+UploadEngine::~UploadEngine()
+{
+    // The socket must not report anything into a half-destroyed engine.
+    m_connectionOpen = false;
+    m_ws->disconnect(this);
+    m_ws->abort();
+}
+
+bool UploadEngine::isStepTimerActive() const
+{
+    return m_mt->isActive();
+}
+
+bool UploadEngine::isCountdownActive() const
+{
+    return m_toTimer->isActive();
+}
+
+// ---- upload start, stop and the step -------------------------------------------------------------------
+
+bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, const QString& imagePath)
+{
+    if (isScriptOpen())
+        return false;
+
+    Ini::SetFileName(QDir(m_programFolder).filePath(QStringLiteral("options.ini")));
+    Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
+
+    if (imagePath.isEmpty()) {
+        Platform::ShowMessage(m_messageParent, QStringLiteral("Чего закачивать-то будем?"),
+            QStringLiteral("Не выбрано изображение!"), Platform::MessageIcon::Error);
+        return false;
+    }
+
+    m_currentImagePath = imagePath;
+    m_profileName = profileName;
+    const QString scriptPath = ServerCatalogue::ProfilePath(m_programFolder, profileName);
+    if (!m_script.open(scriptPath)) {
+        setStatus(QStringLiteral("Ошибка чтения профиля сервера"));
+        showError(
+            QStringLiteral("Не удалось открыть профиль сервера ") + QDir::toNativeSeparators(scriptPath), ErrorTitle);
+        return false;
+    }
+    setUploadVisible(false);
+    Compiler();
+    return true;
+}
+
+void UploadEngine::StopUpload()
+{
+    if (!isScriptOpen())
+        return;
+    endUpload(QStringLiteral("Закачка прервана"));
+}
+
+void UploadEngine::Compiler()
+{
+    if (!isScriptOpen())
+        return;
+    const std::optional<QByteArray> line = m_script.nextLine();
+    if (!line) {
+        endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName);
+        showError(QStringLiteral("Профиль сервера ") + m_profileName
+                + QStringLiteral(" закончился раньше команды END:.") + QStringLiteral("\r\n")
+                + QStringLiteral("Закачка не завершена."),
+            ErrorTitle);
+        return;
+    }
+    m_session.ScriptLine = *line;
+    const std::optional<ScriptInstruction> instruction = ScriptLine::Parse(*line);
+    if (instruction)
+        runInstruction(instruction->name, instruction->value);
+}
+
+void UploadEngine::runInstruction(const QByteArray& name, const QByteArray& value)
+{
+    if (name == "SERVER") {
+        commandServer(value);
+    } else if (name == "CONNECT") {
+        commandConnect();
+    } else if (name == "WAIT") {
+        m_mt->stop();
+    } else if (name == "GETCOOKIES") {
+        commandGetCookies(value);
+    } else if (name == "SEND") {
+        commandSend(value);
+    } else if (name == "SEARCH") {
+        // Has no effect.
+    } else if (name == "SEARCHLINK") {
+        commandSearchLink(value);
+    } else if (name == "GOTOLINK") {
+        commandGotoLink(value);
+    } else if (name == "LINK") {
+        m_imageLink = extractLink(value);
+        setUploadVisible(true);
+    } else if (name == "THLINK") {
+        m_previewLink = extractLink(value);
+    } else if (name == "END") {
+        commandEnd();
+    }
+}
+
+// ---- the commands ----------------------------------------------------------------------------------------
+
+void UploadEngine::commandServer(const QByteArray& value)
+{
+    if (!requireNoConnection())
+        return;
+    m_serverHost = value;
+    const bool viaProxy = m_settings.UseProxy;
+    if (viaProxy) {
+        setStatus(QStringLiteral("Соединение с ") + ServerHost() + QLatin1Char('(') + m_settings.ProxyHost
+            + QLatin1Char(':') + m_settings.ProxyPort + QStringLiteral("..."));
+    } else {
+        setStatus(QStringLiteral("Соединение с ") + ServerHost() + QStringLiteral("..."));
+    }
+    m_imageLink.clear();
+    m_previewLink.clear();
+    setLinkTypesEnabled(false);
+    m_session.CookieFetch = false;
+    m_mt->stop();
+    if (viaProxy) {
+        connectSocket(m_settings.ProxyHost.toLocal8Bit(), static_cast<quint16>(m_settings.ProxyPort.toUShort()));
+    } else {
+        connectSocket(m_serverHost, HttpPort);
+    }
+}
+
+void UploadEngine::commandConnect()
+{
+    if (!requireNoConnection())
+        return;
+    setStatus(QStringLiteral("Соединение с ") + ServerHost() + QStringLiteral("..."));
+    m_mt->stop();
+    connectSocket(m_serverHost, HttpPort);
+}
+
+void UploadEngine::commandGetCookies(const QByteArray& value)
+{
+    m_serverCookies = Cookies::LookUp(m_programFolder, m_serverHost);
+    if (!m_serverCookies.isEmpty()) {
+        closeSocket();
+        Compiler();
+        return;
+    }
+    if (!requireConnection())
+        return;
+    setStatus(QStringLiteral("Получение cookies..."));
+    m_session.CookieFetch = true;
+    sendRequest(Data::BuildGetRequest(m_serverHost, value));
+}
+
+void UploadEngine::commandSend(const QByteArray& value)
+{
+    setStatus(QStringLiteral("Загрузка изображения на сервер..."));
+    m_mt->stop();
+    if (!requireConnection())
+        return;
+
+    Data::PostRequestInput input;
+    input.templatePath = QDir(m_programFolder).filePath(QStringLiteral("data/") + QString::fromLocal8Bit(value));
+    input.imagePath = m_currentImagePath;
+    input.serverCookies = m_serverCookies;
+    input.serverHost = m_serverHost;
+    input.useProxy = m_settings.UseProxy;
+    input.proxyAuth = m_settings.ProxyAuth;
+    input.proxyUser = m_settings.ProxyUser;
+    input.proxyPassword = m_settings.ProxyPassword;
+    const Data::PostRequest request = Data::BuildPostRequest(input);
+    if (!request.ok()) {
+        endUpload(QStringLiteral("Ошибка чтения файла"));
+        showError(QStringLiteral("Не удалось прочитать файл ") + QDir::toNativeSeparators(request.unreadableFile),
+            ErrorTitle);
+        return;
+    }
+    m_session.RequestLength = request.bytes.size();
+    m_session.BytesSent = 0;
+    sendRequest(request.bytes);
+}
+
+void UploadEngine::commandSearchLink(const QByteArray& value)
+{
+    m_session.FoundText = Data::ExtractBetween(value, m_session.ReplyBuffer);
+    const qsizetype slash = m_session.FoundText.indexOf('/');
+    if (m_session.FoundText != "error" && slash >= 0) {
+        m_serverHost = m_session.FoundText.left(slash);
+        m_session.FoundText = m_session.FoundText.mid(slash);
+        return;
+    }
+    closeSocket();
+    m_mt->stop();
+    StopReplyTimeout();
+    closeScript();
+    showError(QStringLiteral("Ошибка загрузки изображения на сервер ") + ServerHost() + QStringLiteral("\r\n")
+            + QStringLiteral("Не удалось обнаружить ссылку на изображение в ответе сервера. Возможно, "
+                             "изменились параметры сервиса."),
+        ErrorTitle);
+    setStatus(QStringLiteral("Ошибка загрузки изображения"));
+    setUploadVisible(true);
+}
+
+void UploadEngine::commandGotoLink(const QByteArray& value)
+{
+    if (!requireConnection())
+        return;
+    sendRequest(Data::BuildGetRequest(m_serverHost, value));
+    setStatus(QStringLiteral("отправлен запрос"));
+}
+
+QString UploadEngine::extractLink(const QByteArray& value)
+{
+    QByteArray pattern = value;
+    pattern.replace("(+)", "\n");
+    m_session.FoundText = Data::ExtractBetween(pattern, m_session.ReplyBuffer);
+    if (!m_session.FoundText.contains(m_serverHost))
+        m_session.FoundText = m_serverHost + '/' + m_session.FoundText;
+    m_session.FoundText.prepend("http://");
+    return QString::fromLocal8Bit(m_session.FoundText);
+}
+
+void UploadEngine::commandEnd()
+{
+    closeSocket();
+    m_session.ReplyBuffer.clear();
+    m_mt->stop();
+    closeScript();
+    StopReplyTimeout();
+    setUploadVisible(true);
+    setLinkTypesEnabled(true);
+
+    const bool success = !m_imageLink.endsWith(QLatin1String("/error"));
+    const QPointer<UploadEngine> self(this);
+    emit finished(success);
+    if (!self || success)
+        return;
+    setStatus(UploadFailedTitle);
+    showError(QStringLiteral("Сервер вернул неизвестные данные. Вероятно, изменились параметры сервиса, либо это "
+                             "больше не фотохостинг.")
+            + QStringLiteral("\r\n\r\n")
+            + QStringLiteral("Воспользуйтесь другим сервером или ждите выхода новой версии программы"),
+        UploadFailedTitle);
+}
+
+bool UploadEngine::requireNoConnection()
+{
+    if (!m_connectionOpen && m_ws->state() == QAbstractSocket::UnconnectedState)
+        return true;
+    endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName
+        + QStringLiteral(": соединение уже открыто, ответ сервера не получен"));
+    return false;
+}
+
+bool UploadEngine::requireConnection()
+{
+    if (m_connectionOpen && m_ws->state() == QAbstractSocket::ConnectedState)
+        return true;
+    endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName
+        + QStringLiteral(": запрос без соединения с сервером"));
+    return false;
+}
+
+void UploadEngine::sendRequest(const QByteArray& request)
+{
+    m_ws->write(request);
+}
+
+// ---- the socket ------------------------------------------------------------------------------------------
+
+void UploadEngine::connectSocket(const QByteArray& hostAndPort, quint16 defaultPort)
+{
+    const auto [host, port] = splitHostPort(hostAndPort, defaultPort);
+    m_connectionOpen = true;
+    m_ws->connectToHost(host, port);
+}
+
+void UploadEngine::closeSocket()
+{
+    m_connectionOpen = false;
+    m_ws->abort();
+}
+
+void UploadEngine::onConnected()
+{
+    if (!m_connectionOpen)
+        return;
+    setStatus(QStringLiteral("connected"));
+    m_session.ReplyBuffer.clear();
+    Compiler();
+}
+
+void UploadEngine::onDataArrival()
+{
+    if (!m_connectionOpen)
+        return;
+    takeArrivedData();
+}
+
+bool UploadEngine::takeArrivedData()
+{
+    const qint64 waiting = m_ws->bytesAvailable();
+    if (waiting <= 0)
+        return true;
+    if (m_session.ReplyBuffer.size() + waiting > MaxReplyBytes) {
+        m_session.ReplyBuffer.clear();
+        endUpload(QStringLiteral("Ответ сервера больше 64 МБ. Закачка прервана"));
+        return false;
+    }
+    m_session.ReplyBuffer.append(m_ws->readAll());
+    setStatus(
+        QStringLiteral("Загрузка данных: ") + QString::number(m_session.ReplyBuffer.size()) + QStringLiteral(" Bytes"));
+    return true;
+}
+
+void UploadEngine::onSendProgress(qint64 bytes)
+{
+    if (m_uploadVisible || !m_connectionOpen)
+        return;
+    m_session.BytesSent += bytes;
+    setStatus(QStringLiteral("Загрузка изображения на сервер: ") + QString::number(m_session.BytesSent / 1024)
+        + QStringLiteral(" Кб из ") + QString::number(m_session.RequestLength / 1024) + QStringLiteral(" Кб передано"));
+    if (m_session.BytesSent >= m_session.RequestLength) {
+        setStatus(QStringLiteral("Изображение отправлено, ждем ссылку от сервера..."));
+        StartReplyTimeout();
+    }
+}
+
+void UploadEngine::onDisconnected()
+{
+    // The server closed the connection (our own closing has already cleared the flag).
+    if (!m_connectionOpen)
+        return;
+    if (!takeArrivedData())
+        return;
+    handleServerClose();
+}
+
+void UploadEngine::handleServerClose()
+{
+    closeSocket();
+    StopReplyTimeout();
+    if (m_session.ReplyBuffer.isEmpty())
+        return;
+
+    if (isProxyAuthorizationDemand(m_session.ReplyBuffer)) {
+        closeScript();
+        setStatus(QStringLiteral("Необходима авторизация на прокси-сервере"));
+        StopReplyTimeout();
+        m_mt->stop();
+        setUploadVisible(true);
+        return;
+    }
+
+    const bool notFound = isNotFound(m_session.ReplyBuffer);
+    if (m_session.CookieFetch) {
+        if (m_session.ReplyBuffer.contains("Set-Cookie:")) {
+            if (const std::optional<QString> cookie
+                = Cookies::CaptureCookies(m_programFolder, m_session.ReplyBuffer, m_serverHost))
+                m_serverCookies = *cookie;
+        }
+        m_session.CookieFetch = false;
+    }
+    if (!notFound)
+        setStatus(QStringLiteral("Загрузка завершена"));
+    m_mt->start();
+}
+
+void UploadEngine::onSocketError(QAbstractSocket::SocketError error)
+{
+    // The server closing the connection is reported as an error first; the disconnection that follows
+    // brings the close handling.
+    if (!m_connectionOpen || error == QAbstractSocket::RemoteHostClosedError)
+        return;
+    const QString description = m_ws->errorString();
+    if (!takeArrivedData())
+        return;
+    handleServerClose();
+    endUpload(
+        QStringLiteral("Ошибка сокета #") + QString::number(static_cast<int>(error)) + QLatin1Char(' ') + description);
+}
+
+// ---- the countdown ---------------------------------------------------------------------------------------
+
+void UploadEngine::StartReplyTimeout()
+{
+    m_session.TimeoutLeft = ReplyTimeoutSeconds;
+    m_toTimer->start();
+    setCountdown(QString::number(m_session.TimeoutLeft));
+}
+
+void UploadEngine::StopReplyTimeout()
+{
+    setCountdown(QString());
+    m_toTimer->stop();
+}
+
+void UploadEngine::onCountdownTick()
+{
+    if (m_session.TimeoutLeft > 0)
+        --m_session.TimeoutLeft;
+    setCountdown(QString::number(m_session.TimeoutLeft));
+    if (m_session.TimeoutLeft > 0)
+        return;
+    m_session.ReplyBuffer.clear();
+    endUpload(QStringLiteral("Сервер не отдал ссылку. Таймаут."));
+}
+
+// ---- endings and the window ------------------------------------------------------------------------------
+
+void UploadEngine::closeScript()
+{
+    m_script.close();
+}
+
+void UploadEngine::endUpload(const QString& status)
+{
+    closeSocket();
+    StopReplyTimeout();
+    m_mt->stop();
+    setUploadVisible(true);
+    closeScript();
+    setStatus(status);
+}
+
+void UploadEngine::showError(const QString& text, const QString& title)
+{
+    Platform::ShowMessage(m_messageParent, text, title, Platform::MessageIcon::Error);
+}
+
+void UploadEngine::setStatus(const QString& text)
+{
+    m_status = text;
+    emit statusChanged(text);
+}
+
+void UploadEngine::setUploadVisible(bool visible)
+{
+    m_uploadVisible = visible;
+    emit uploadButtonsChanged(visible);
+}
+
+void UploadEngine::setLinkTypesEnabled(bool enabled)
+{
+    m_linkTypesEnabled = enabled;
+    emit linkTypesEnabledChanged(enabled);
+}
+
+void UploadEngine::setCountdown(const QString& text)
+{
+    m_countdown = text;
+    emit countdownChanged(text);
+}

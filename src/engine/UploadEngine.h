@@ -1,0 +1,147 @@
+#pragma once
+
+#include "engine/ScriptReader.h"
+#include "engine/UploadSession.h"
+
+#include <QAbstractSocket>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QSslSocket;
+class QTimer;
+class QWidget;
+struct Settings;
+
+// The upload engine: runs a server profile script one line per step, speaks HTTP/1.0 over its socket
+// (directly or through the configured proxy), follows the reply countdown and finds the links in the
+// replies. It owns the socket WS, the step timer MT, the reply countdown TOTimer and the open script, and
+// tells the main window what to show only through its signals, so it runs without a window.
+//
+// One upload at a time. Every ending restores the upload button, stops both timers and closes the
+// script; message boxes are shown only after the timers are stopped.
+class UploadEngine final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int StepIntervalMs = 5;
+    static constexpr int DefaultCountdownIntervalMs = 1000;
+    static constexpr qint16 ReplyTimeoutSeconds = 30;
+    static constexpr qint64 MaxReplyBytes = qint64(64) * 1024 * 1024;
+
+    // The settings are read at each step, so changes made between uploads apply to the next one.
+    UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs = DefaultCountdownIntervalMs,
+        QObject* parent = nullptr);
+    ~UploadEngine() override;
+
+    // The window that owns the engine's message boxes.
+    void setMessageParent(QWidget* parent) { m_messageParent = parent; }
+
+    // The upload button: writes [Main] LastServer = serverIndex to options.ini, refuses an empty image
+    // path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step.
+    // Does nothing at all while a script is open. True when the upload began.
+    bool StartUpload(int serverIndex, const QString& profileName, const QString& imagePath);
+
+    // The stop button: ends a running upload with "Закачка прервана".
+    void StopUpload();
+
+    // One step: reads the next line of the script and runs it.
+    void Compiler();
+
+    void StartReplyTimeout();
+    void StopReplyTimeout();
+
+    bool isScriptOpen() const { return m_script.isOpen(); }
+    bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
+    bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
+    bool isStepTimerActive() const;
+    bool isCountdownActive() const;
+    QString statusText() const { return m_status; }
+    QString countdownText() const { return m_countdown; }
+
+    QString CurrentImagePath() const { return m_currentImagePath; }
+    QString ProfileName() const { return m_profileName; }
+    QString ServerHost() const { return QString::fromLocal8Bit(m_serverHost); }
+    QString ImageLink() const { return m_imageLink; }
+    QString PreviewLink() const { return m_previewLink; }
+    QString ServerCookies() const { return m_serverCookies; }
+    const UploadSession& session() const { return m_session; }
+
+signals:
+    // The status line st.
+    void statusChanged(const QString& text);
+    // Command2 visible and CommandStop hidden (true), or the other way round (false).
+    void uploadButtonsChanged(bool uploadVisible);
+    // The link-type list LinksType.
+    void linkTypesEnabledChanged(bool enabled);
+    // The countdown label TOLabel: the seconds left, or empty.
+    void countdownChanged(const QString& text);
+    // The script reached END; success unless the image link ends with "/error". The links, the image
+    // path and the status are final when this is emitted; a failure's message box follows it.
+    void finished(bool success);
+
+private:
+    void onConnected();
+    void onDataArrival();
+    void onSendProgress(qint64 bytes);
+    void onDisconnected();
+    void onSocketError(QAbstractSocket::SocketError error);
+    void onCountdownTick();
+
+    // Returns false when the upload ended because the reply grew too large.
+    bool takeArrivedData();
+    void handleServerClose();
+
+    void runInstruction(const QByteArray& name, const QByteArray& value);
+    void commandServer(const QByteArray& value);
+    void commandConnect();
+    void commandGetCookies(const QByteArray& value);
+    void commandSend(const QByteArray& value);
+    void commandSearchLink(const QByteArray& value);
+    void commandGotoLink(const QByteArray& value);
+    QString extractLink(const QByteArray& value);
+    void commandEnd();
+
+    bool requireNoConnection();
+    bool requireConnection();
+    void sendRequest(const QByteArray& request);
+
+    void connectSocket(const QByteArray& hostAndPort, quint16 defaultPort);
+    void closeSocket();
+    void closeScript();
+    // The ending shared by every failure: socket closed, countdown and step timer stopped, buttons
+    // restored, script closed, then the status text.
+    void endUpload(const QString& status);
+    void showError(const QString& text, const QString& title);
+
+    void setStatus(const QString& text);
+    void setUploadVisible(bool visible);
+    void setLinkTypesEnabled(bool enabled);
+    void setCountdown(const QString& text);
+
+    QString m_programFolder;
+    const Settings& m_settings;
+    QPointer<QWidget> m_messageParent;
+
+    QSslSocket* m_ws = nullptr;
+    QTimer* m_mt = nullptr;
+    QTimer* m_toTimer = nullptr;
+    ScriptReader m_script;
+    UploadSession m_session;
+    // True from a connect of ours until the connection is closed, by the server or by us; socket events
+    // outside it are stale and ignored.
+    bool m_connectionOpen = false;
+
+    QString m_currentImagePath;
+    QString m_profileName;
+    QByteArray m_serverHost;
+    QString m_imageLink;
+    QString m_previewLink;
+    QString m_serverCookies;
+
+    QString m_status;
+    QString m_countdown;
+    bool m_uploadVisible = true;
+    bool m_linkTypesEnabled = true;
+};

@@ -1,0 +1,79 @@
+#pragma once
+
+#include <QByteArray>
+#include <QList>
+#include <QObject>
+#include <QTcpServer>
+
+class QTcpSocket;
+
+// An HTTP server on 127.0.0.1 whose answers a test scripts in advance: each accepted connection takes
+// the next queued behaviour (the last one is reused when the queue runs dry). It records the raw bytes
+// of every connection's request.
+class ScriptedHttpServer final : public QObject
+{
+    Q_OBJECT
+
+public:
+    struct Behaviour {
+        enum class Kind {
+            Reply, // send the pieces (each after the delay), then close
+            Silent, // read the request and never answer
+            CloseWithoutReply, // close as soon as the request is in, without a byte
+            Endless, // answer with bytes without end until the client goes away
+            NeverRead, // accept the connection but never read from it
+        };
+        Kind kind = Kind::Reply;
+        QList<QByteArray> pieces;
+        int delayMs = 0;
+    };
+
+    static Behaviour reply(const QByteArray& bytes) { return { Behaviour::Kind::Reply, { bytes }, 0 }; }
+    static Behaviour replyInPieces(const QList<QByteArray>& pieces, int delayMs)
+    {
+        return { Behaviour::Kind::Reply, pieces, delayMs };
+    }
+    static Behaviour silent() { return { Behaviour::Kind::Silent, {}, 0 }; }
+    static Behaviour closeWithoutReply() { return { Behaviour::Kind::CloseWithoutReply, {}, 0 }; }
+    static Behaviour endless() { return { Behaviour::Kind::Endless, {}, 0 }; }
+    static Behaviour neverRead() { return { Behaviour::Kind::NeverRead, {}, 0 }; }
+
+    // An HTTP/1.0 reply with the status line, a text/html header and the body.
+    static QByteArray httpReply(const QByteArray& status, const QByteArray& body, const QByteArray& extraHeaders = {});
+
+    explicit ScriptedHttpServer(QObject* parent = nullptr);
+    ~ScriptedHttpServer() override;
+
+    // Listens on 127.0.0.1 with a free port.
+    bool start();
+    quint16 port() const;
+    // "127.0.0.1:<port>", the host text of a profile line.
+    QByteArray hostAndPort() const;
+
+    void enqueue(const Behaviour& behaviour);
+
+    // The raw request bytes of each connection so far, in order of connection.
+    const QList<QByteArray>& requests() const { return m_requests; }
+    int connectionCount() const { return m_requests.size(); }
+    // Connections whose client has gone away.
+    int closedCount() const { return m_closed; }
+
+signals:
+    // A connection's request is complete (its headers, and as many body bytes as Content-Length says).
+    void requestComplete(int index);
+
+private:
+    void onNewConnection();
+    void onReadyRead(QTcpSocket* socket, int index);
+    void startBehaviour(QTcpSocket* socket, int index);
+    void sendPiece(QTcpSocket* socket, int index, int piece);
+    void feedEndless(QTcpSocket* socket);
+
+    QTcpServer m_server;
+    QList<Behaviour> m_queue;
+    Behaviour m_last;
+    QList<QByteArray> m_requests;
+    QList<Behaviour> m_behaviours;
+    QList<bool> m_started;
+    int m_closed = 0;
+};
