@@ -2,9 +2,11 @@
 
 #include "platform/ProfileFile.h"
 
+#include <algorithm>
 #include <cmath>
 
-namespace {
+namespace
+{
 
 QString& sharedFileName()
 {
@@ -26,8 +28,7 @@ QString Ini::FileName()
 
 QString Ini::RINI(const QString& section, const QString& key) const
 {
-    return QString::fromLocal8Bit(
-        ProfileFile::ReadValue(sharedFileName(), section.toLocal8Bit(), key.toLocal8Bit()));
+    return QString::fromLocal8Bit(ProfileFile::ReadValue(sharedFileName(), section.toLocal8Bit(), key.toLocal8Bit()));
 }
 
 void Ini::WInI(const QString& section, const QString& key, const QString& value) const
@@ -60,7 +61,8 @@ void Ini::WInIi(const QString& section, const QString& key, qint16 value) const
     WInI(section, key, QString::number(value));
 }
 
-namespace IniText {
+namespace IniText
+{
 
 double NumericPrefix(const QString& text)
 {
@@ -77,15 +79,20 @@ double NumericPrefix(const QString& text)
     }
     bool ok = false;
     const double value = text.mid(start, i - start).toDouble(&ok);
-    return ok ? value : 0.0;
+    if (ok || std::isinf(value))
+        return value; // a number too long for a double saturates to infinity, which callers clamp
+    return 0.0;
 }
 
 qint64 ToInteger(const QString& text, qint64 min, qint64 max)
 {
     const double rounded = std::nearbyint(NumericPrefix(text)); // the default mode rounds half to even
-    if (rounded < double(min))
+    if (std::isnan(rounded))
+        return std::clamp<qint64>(0, min, max);
+    // Compare inclusively: double(max) of a 64-bit max rounds up to 2^63, which no qint64 holds.
+    if (rounded <= double(min))
         return min;
-    if (rounded > double(max))
+    if (rounded >= double(max))
         return max;
     return static_cast<qint64>(rounded);
 }

@@ -7,7 +7,8 @@
 // The settings store: typed reads and writes of one sectioned settings file. The current file,
 // FileName, is one value shared by every instance, so each caller sets it right before its reads and
 // writes. Nothing is cached; every call goes to the file.
-class Ini final {
+class Ini final
+{
 public:
     static void SetFileName(const QString& path);
     static QString FileName();
@@ -21,10 +22,12 @@ public:
     void WInIi(const QString& section, const QString& key, qint16 value) const;
 };
 
-namespace IniText {
+namespace IniText
+{
 
 // The leading number of a text: blanks skipped, an optional sign, digits and one decimal point read as
-// far as they go, the rest ignored; empty or non-numeric text is 0.
+// far as they go, the rest ignored; empty or non-numeric text is 0, a number beyond a double's range
+// is plus or minus infinity.
 double NumericPrefix(const QString& text);
 
 // The numeric prefix rounded half to even and brought into [min, max].
