@@ -1,1 +1,114 @@
 #include "ParseCommandSting.h"
+
+#include "platform/MessageBox.h"
+#include "settings/Ini.h"
+
+#include <QFileInfo>
+
+#include <limits>
+
+namespace
+{
+
+const QString LineEnd = QStringLiteral("\r\n");
+
+bool fileExists(const QString& path, const ParseCommandSting::ProgramFacts& facts)
+{
+    if (facts.FileExists)
+        return facts.FileExists(path);
+    return QFileInfo(path).isFile();
+}
+
+} // namespace
+
+namespace ParseCommandSting
+{
+
+ParseResult ParseCommandSting(const QString& text, const ProgramFacts& facts)
+{
+    ParseResult parse;
+    CommandLineResults& results = parse.results;
+
+    if (!facts.CommandLine) {
+        results.CmdAccepted = false;
+        return parse;
+    }
+    if (!text.startsWith(u'"'))
+        return parse;
+
+    const qsizetype closingQuote = text.indexOf(u'"', 1);
+    QStringList tokens;
+    if (closingQuote < 0) {
+        // No closing quote: the whole rest is the path and there are no options.
+        results.CmdFile = text.mid(1);
+    } else {
+        results.CmdFile = text.mid(1, closingQuote - 1);
+        // The character after the closing quote, normally a space, is skipped unread.
+        tokens = text.mid(closingQuote + 2).split(u' ');
+    }
+
+    if (!fileExists(results.CmdFile, facts))
+        parse.errors += QStringLiteral("- Файл ") + results.CmdFile + QStringLiteral(" не найден.") + LineEnd;
+
+    for (const QString& token : std::as_const(tokens)) {
+        const QStringView name = QStringView(token).left(2);
+        const QString value = token.mid(3);
+        if (name == u"-u") {
+            results.CmdServer = value;
+            if (!facts.ServerNames.contains(value)) {
+                parse.errors
+                    += QStringLiteral("- Указанного сервера ") + value + QStringLiteral(" нет в списке.") + LineEnd;
+                results.CmdServer.clear();
+            }
+        } else if (name == u"-c") {
+            // The store's numeric rule, halves to even; numbers beyond 16 bits are reported as given.
+            const qint64 number
+                = IniText::ToInteger(value, std::numeric_limits<qint64>::min(), std::numeric_limits<qint64>::max());
+            if (number < 1 || number > facts.OfferedLinkTypes) {
+                parse.errors += QStringLiteral("- Указанного типа ссылки (") + QString::number(number)
+                    + QStringLiteral(") нет в списке.") + LineEnd;
+                results.CmdLinkType = -1;
+            } else {
+                results.CmdLinkType = static_cast<qint16>(number);
+            }
+        } else if (name == u"-e") {
+            results.CmdExit = true;
+        }
+    }
+
+    results.CmdAccepted = parse.errors.isEmpty() && !results.CmdServer.isEmpty();
+    return parse;
+}
+
+QString ErrorMessageText(const QString& errors)
+{
+    return QStringLiteral("Ошибка синтаксиса командной строки:") + LineEnd + LineEnd + errors;
+}
+
+void ShowErrors(QWidget* parent, const QString& errors)
+{
+    if (errors.isEmpty())
+        return;
+    Platform::ShowMessage(parent, ErrorMessageText(errors), QStringLiteral("Ошибка"), Platform::MessageIcon::Error);
+}
+
+QString CommandLineText(const QStringList& arguments)
+{
+    if (arguments.isEmpty())
+        return {};
+    QString text = u'"' + arguments.first() + u'"';
+    for (qsizetype i = 1; i < arguments.size(); ++i)
+        text += u' ' + arguments.at(i);
+    return text;
+}
+
+QString StripQuotes(const QString& text)
+{
+    if (!text.startsWith(u'"') || !text.endsWith(u'"'))
+        return text;
+    QString stripped = text;
+    stripped.remove(u'"');
+    return stripped;
+}
+
+} // namespace ParseCommandSting
