@@ -1,0 +1,484 @@
+#include "journal/Journal.h"
+#include "support/MessageRecorder.h"
+#include "support/TempProgramFolder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QRegularExpression>
+#include <QUrl>
+#include <QtTest>
+
+namespace
+{
+
+const QDateTime When(QDate(2024, 3, 9), QTime(14, 5, 7));
+
+// A row template that shows every value plainly, one row per line.
+const QByteArray RowTemplate = "<tr>NUMBER|FILEPATH|IMGLINK|THLINK|DATE|TIME</tr>";
+const QByteArray BodyTemplate = "<body><!--INSERT_TABLE --></body>";
+
+void writeTemplates(const TempProgramFolder& folder, const QByteArray& row = RowTemplate)
+{
+    folder.writeFile(QStringLiteral("journal/body.htm"), BodyTemplate);
+    folder.writeFile(QStringLiteral("journal/table.htm"), row);
+    folder.writeFile(QStringLiteral("journal/clipboard.gif"), "GIF89a");
+    folder.writeFile(QStringLiteral("journal/nofile.gif"), "GIF89a");
+}
+
+QString page(const TempProgramFolder& folder)
+{
+    return QString::fromUtf8(folder.readFile(QStringLiteral("journal/journal.htm")));
+}
+
+// The cells of every row on the page, top to bottom.
+QList<QStringList> rows(const TempProgramFolder& folder)
+{
+    QList<QStringList> result;
+    static const QRegularExpression row(QStringLiteral("<tr>(.*?)</tr>"));
+    auto it = row.globalMatch(page(folder));
+    while (it.hasNext())
+        result.append(it.next().captured(1).split(u'|'));
+    return result;
+}
+
+QStringList numbers(const TempProgramFolder& folder)
+{
+    QStringList result;
+    for (const QStringList& cells : rows(folder))
+        result.append(cells.value(0));
+    return result;
+}
+
+QString fileUrl(const QString& path)
+{
+    return QUrl::fromLocalFile(path).toString(QUrl::FullyEncoded);
+}
+
+QByteArray record(const QByteArray& source, const QByteArray& link)
+{
+    return source + '\t' + link + '\t' + link + "\t09.03.2024\t14:05:07\r\n";
+}
+
+// Makes a PATH with only the given folder, restored when the object goes.
+class PathOverride final
+{
+public:
+    explicit PathOverride(const QString& folder)
+        : m_saved(qgetenv("PATH"))
+    {
+        qputenv("PATH", QFile::encodeName(folder));
+    }
+    ~PathOverride() { qputenv("PATH", m_saved); }
+    PathOverride(const PathOverride&) = delete;
+    PathOverride& operator=(const PathOverride&) = delete;
+
+private:
+    QByteArray m_saved;
+};
+
+} // namespace
+
+class tst_Journal : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void cleanup();
+    void appendWritesTabSeparatedRecords();
+    void source_data();
+    void source();
+    void fieldsCannotBreakARecord();
+    void threeUploadsNewestFirst();
+    void picture_data();
+    void picture();
+    void valuesAreEscaped();
+    void valuesAreNotTakenForPlaceholders();
+    void templatePlaceholdersTwiceOrMissing();
+    void shortLinesSkipped();
+    void rowLimit_data();
+    void rowLimit();
+    void emptyJournalGivesNoRows();
+    void pageIsReplacedNotAppended();
+    void missingTemplateWritesNoPage_data();
+    void missingTemplateWritesNoPage();
+    void shippedTemplatesMakeAPage();
+    void showJournalWithoutJournal();
+    void showJournalOpensPageWithXdgOpen();
+    void showJournalWithoutXdgOpen();
+    void showJournalReportsMissingTemplate();
+    void showJournalReportsFailedStart();
+};
+
+void tst_Journal::cleanup()
+{
+    Journal::SetLauncherHook({});
+}
+
+void tst_Journal::appendWritesTabSeparatedRecords()
+{
+    TempProgramFolder folder;
+    const QString image = folder.filePath(QStringLiteral("pics/кот.jpg"));
+    QVERIFY(Journal::AppendJournalRecord(
+        folder.path(), image, QStringLiteral("http://h/a.jpg"), QStringLiteral("http://h/a_t.jpg"), When));
+    QVERIFY(Journal::AppendJournalRecord(
+        folder.path(), image, QStringLiteral("http://h/b.jpg"), QStringLiteral("http://h/b.jpg"), When));
+
+    const QByteArray line
+        = (QStringList { image, "http://h/a.jpg", "http://h/a_t.jpg", Journal::DateText(When), Journal::TimeText(When) }
+                .join(u'\t')
+            + QStringLiteral("\r\n"))
+              .toUtf8();
+    const QByteArray journal = folder.readFile(QStringLiteral("journal.txt"));
+    QVERIFY(journal.startsWith(line));
+    QCOMPARE(journal.count("\r\n"), 2);
+    QVERIFY(journal.endsWith("\thttp://h/b.jpg\thttp://h/b.jpg\t" + Journal::DateText(When).toUtf8() + '\t'
+        + Journal::TimeText(When).toUtf8() + "\r\n"));
+    QVERIFY(Journal::TimeText(When).contains(QStringLiteral("05")));
+    QVERIFY(!Journal::DateText(When).isEmpty());
+}
+
+void tst_Journal::source_data()
+{
+    QTest::addColumn<QString>("relativeOrAbsolute");
+    QTest::addColumn<bool>("clipboard");
+
+    QTest::newRow("clipboard JPEG in the program's tmp") << "@/tmp/tmp.jpg" << true;
+    QTest::newRow("clipboard PNG in the program's tmp") << "@/tmp/tmp.png" << true;
+    QTest::newRow("doubled slash in the path") << "@//tmp/tmp.gif" << true;
+    QTest::newRow("other file in the program's tmp") << "@/tmp/photo.jpg" << false;
+    QTest::newRow("case differs") << "@/TMP/tmp.jpg" << false;
+    QTest::newRow("system tmp") << "/tmp/tmp.jpg" << false;
+    QTest::newRow("file elsewhere") << "/home/u/pic.png" << false;
+}
+
+void tst_Journal::source()
+{
+    QFETCH(QString, relativeOrAbsolute);
+    QFETCH(bool, clipboard);
+    TempProgramFolder folder;
+    const QString path = relativeOrAbsolute.replace(QStringLiteral("@"), folder.path());
+    QCOMPARE(Journal::SourceFor(folder.path(), path), clipboard ? QStringLiteral("Clipboard") : path);
+    QCOMPARE(Journal::SourceFor(folder.path() + u'/', path), clipboard ? QStringLiteral("Clipboard") : path);
+}
+
+void tst_Journal::fieldsCannotBreakARecord()
+{
+    TempProgramFolder folder;
+    QVERIFY(Journal::AppendJournalRecord(folder.path(), QStringLiteral("/a\tb.jpg"),
+        QStringLiteral("http://h/x\r\n.jpg"), QStringLiteral("http://h/\ty"), When));
+    const QByteArray journal = folder.readFile(QStringLiteral("journal.txt"));
+    QCOMPARE(journal.count("\r\n"), 1);
+    QCOMPARE(journal.count('\n'), 1);
+    QCOMPARE(journal.count('\t'), 4);
+    QVERIFY(journal.startsWith("/a b.jpg\thttp://h/x  .jpg\thttp://h/ y\t"));
+}
+
+void tst_Journal::threeUploadsNewestFirst()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    for (const char* link : { "http://h/1.jpg", "http://h/2.jpg", "http://h/3.jpg" })
+        Journal::AppendJournalRecord(folder.path(), QStringLiteral("/none.jpg"), QString::fromLatin1(link), {}, When);
+
+    const QList<QByteArray> lines = folder.readFile(QStringLiteral("journal.txt")).split('\n');
+    QCOMPARE(lines.size(), 4);
+    QVERIFY(lines[0].contains("1.jpg") && lines[1].contains("2.jpg") && lines[2].contains("3.jpg"));
+
+    QCOMPARE(Journal::BuildJournalPage(folder.path()).status, Journal::PageResult::Status::Written);
+    QCOMPARE(numbers(folder), QStringList({ "3", "2", "1" }));
+    QCOMPARE(rows(folder).at(0).at(2), QStringLiteral("http://h/3.jpg"));
+    QCOMPARE(rows(folder).at(0).at(4), Journal::DateText(When).toHtmlEscaped());
+    QVERIFY(page(folder).startsWith("<body>\r\n\r\n<tr>3|"));
+    QVERIFY(page(folder).endsWith("</tr></body>\r\n"));
+}
+
+void tst_Journal::picture_data()
+{
+    QTest::addColumn<QString>("source");
+    QTest::addColumn<bool>("createFile");
+    QTest::addColumn<bool>("keepClipboardGif");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("clipboard picture") << "Clipboard" << false << true << "journal/clipboard.gif";
+    QTest::newRow("clipboard picture without clipboard.gif") << "Clipboard" << false << false << "journal/nofile.gif";
+    QTest::newRow("existing file") << "@/pics/my pic#1.jpg" << true << true << "pics/my pic#1.jpg";
+    QTest::newRow("deleted file") << "@/pics/gone.jpg" << false << true << "journal/nofile.gif";
+    QTest::newRow("relative path is not looked up") << "pics/rel.jpg" << false << true << "journal/nofile.gif";
+}
+
+void tst_Journal::picture()
+{
+    QFETCH(QString, source);
+    QFETCH(bool, createFile);
+    QFETCH(bool, keepClipboardGif);
+    QFETCH(QString, expected);
+
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    if (!keepClipboardGif)
+        QFile::remove(folder.filePath(QStringLiteral("journal/clipboard.gif")));
+    source.replace(QStringLiteral("@"), folder.path());
+    if (createFile)
+        folder.writeFile(QDir(folder.path()).relativeFilePath(source), "jpeg");
+    folder.writeFile(QStringLiteral("journal.txt"), record(source.toUtf8(), "http://h/a.jpg"));
+
+    Journal::BuildJournalPage(folder.path());
+    const QString cell = rows(folder).at(0).at(1);
+    QCOMPARE(cell, fileUrl(folder.filePath(expected)));
+    if (source != QStringLiteral("Clipboard") && !createFile)
+        QVERIFY(!page(folder).contains(source));
+}
+
+void tst_Journal::valuesAreEscaped()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder, "<tr><a href=\"IMGLINK\">IMGLINK</a>|<a href='THLINK'>x</a>|DATE</tr>");
+    folder.writeFile(QStringLiteral("journal.txt"),
+        "/x.jpg\thttp://h/a.jpg\"><script>alert(1)</script>\thttp://h/b.jpg'onmouseover='x\t<b>\t&\r\n");
+
+    Journal::BuildJournalPage(folder.path());
+    const QString html = page(folder);
+    QVERIFY(!html.contains(QStringLiteral("<script>")));
+    QVERIFY(!html.contains(QStringLiteral("<b>")));
+    QVERIFY(html.contains(QStringLiteral("href=\"http://h/a.jpg&quot;&gt;&lt;script&gt;alert(1)&lt;/script&gt;\"")));
+    QVERIFY(html.contains(QStringLiteral("href='http://h/b.jpg&#39;onmouseover=&#39;x'")));
+    QVERIFY(html.contains(QStringLiteral("|&lt;b&gt;</tr>")));
+}
+
+void tst_Journal::valuesAreNotTakenForPlaceholders()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("pics/UPDATE.jpg"), "jpeg");
+    const QByteArray source = folder.filePath(QStringLiteral("pics/UPDATE.jpg")).toUtf8();
+    folder.writeFile(
+        QStringLiteral("journal.txt"), source + "\thttp://h/THLINK/NUMBER.jpg\thttp://h/TIME.jpg\tDATE\tTIME\r\n");
+
+    Journal::BuildJournalPage(folder.path());
+    const QStringList cells = rows(folder).at(0);
+    QCOMPARE(cells,
+        QStringList({ "1", fileUrl(QString::fromUtf8(source)), "http://h/THLINK/NUMBER.jpg", "http://h/TIME.jpg",
+            "DATE", "TIME" }));
+}
+
+void tst_Journal::templatePlaceholdersTwiceOrMissing()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder, "<tr>NUMBER|NUMBER|IMGLINK</tr>");
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    Journal::BuildJournalPage(folder.path());
+    QCOMPARE(rows(folder), QList<QStringList>({ { "1", "1", "http://h/a.jpg" } }));
+}
+
+void tst_Journal::shortLinesSkipped()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("journal.txt"),
+        record("/1.jpg", "http://h/1.jpg") + "\r\n" + "only\ttwo\r\n" + record("/4.jpg", "http://h/4.jpg")
+            + "a\tb\tc\td\te\tf\n");
+    Journal::BuildJournalPage(folder.path());
+    QCOMPARE(numbers(folder), QStringList({ "5", "4", "1" }));
+    QCOMPARE(rows(folder).at(0).at(2), QStringLiteral("b")); // extra fields are ignored, a bare LF is accepted
+}
+
+void tst_Journal::rowLimit_data()
+{
+    QTest::addColumn<bool>("limitJournal");
+    QTest::addColumn<int>("journalRows");
+    QTest::addColumn<QStringList>("expected");
+
+    QTest::newRow("limit off shows all") << false << 2 << QStringList { "5", "4", "2", "1" };
+    QTest::newRow("limit on shows the newest") << true << 2 << QStringList { "5", "4" };
+    QTest::newRow("limit above the count") << true << 100 << QStringList { "5", "4", "2", "1" };
+    QTest::newRow("skipped lines do not count") << true << 3 << QStringList { "5", "4", "2" };
+}
+
+void tst_Journal::rowLimit()
+{
+    QFETCH(bool, limitJournal);
+    QFETCH(int, journalRows);
+    QFETCH(QStringList, expected);
+
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    const QByteArray journal = record("/1.jpg", "http://h/1") + record("/2.jpg", "http://h/2") + "broken\r\n"
+        + record("/4.jpg", "http://h/4") + record("/5.jpg", "http://h/5");
+    folder.writeFile(QStringLiteral("journal.txt"), journal);
+
+    MessageRecorder messages;
+    Journal::SetLauncherHook([](const QString&, const QStringList&) { return true; });
+    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
+    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    PathOverride path(folder.filePath(QStringLiteral("bin")));
+    Journal::ShowJournal(nullptr, folder.path(), limitJournal, journalRows);
+
+    QCOMPARE(numbers(folder), expected);
+    QCOMPARE(folder.readFile(QStringLiteral("journal.txt")), journal);
+    QVERIFY(messages.messages().isEmpty());
+}
+
+void tst_Journal::emptyJournalGivesNoRows()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("journal.txt"), {});
+    QCOMPARE(Journal::BuildJournalPage(folder.path()).status, Journal::PageResult::Status::Written);
+    QCOMPARE(page(folder), QStringLiteral("<body></body>\r\n"));
+}
+
+void tst_Journal::pageIsReplacedNotAppended()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("journal/journal.htm"), QByteArray(5000, 'x'));
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    Journal::BuildJournalPage(folder.path());
+    const QByteArray first = folder.readFile(QStringLiteral("journal/journal.htm"));
+    QVERIFY(!first.contains('x' + QByteArray("xxxx")));
+    Journal::BuildJournalPage(folder.path());
+    QCOMPARE(folder.readFile(QStringLiteral("journal/journal.htm")), first);
+}
+
+void tst_Journal::missingTemplateWritesNoPage_data()
+{
+    QTest::addColumn<QString>("missing");
+    QTest::newRow("no body") << "journal/body.htm";
+    QTest::newRow("no row template") << "journal/table.htm";
+}
+
+void tst_Journal::missingTemplateWritesNoPage()
+{
+    QFETCH(QString, missing);
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    QFile::remove(folder.filePath(missing));
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+
+    const Journal::PageResult result = Journal::BuildJournalPage(folder.path());
+    QCOMPARE(result.status, Journal::PageResult::Status::TemplateMissing);
+    QCOMPARE(result.path, folder.filePath(missing));
+    QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("journal/journal.htm"))));
+}
+
+void tst_Journal::shippedTemplatesMakeAPage()
+{
+    TempProgramFolder folder;
+    folder.copyShippedJournalTemplates();
+    for (const char* name : { "body.htm", "table.htm", "clipboard.gif", "nofile.gif" })
+        QVERIFY2(QFileInfo::exists(folder.filePath(QStringLiteral("journal/") + QLatin1String(name))), name);
+    QVERIFY(folder.readFile(QStringLiteral("journal/body.htm")).contains("<!--INSERT_TABLE -->"));
+    QVERIFY(!QImage(folder.filePath(QStringLiteral("journal/clipboard.gif"))).isNull());
+    QVERIFY(!QImage(folder.filePath(QStringLiteral("journal/nofile.gif"))).isNull());
+
+    Journal::AppendJournalRecord(folder.path(), folder.filePath(QStringLiteral("tmp/tmp.png")),
+        QStringLiteral("http://h/a.jpg"), QStringLiteral("http://h/a_t.jpg"), When);
+    Journal::BuildJournalPage(folder.path());
+    const QString html = page(folder);
+    QVERIFY(html.contains(QStringLiteral(">http://h/a.jpg</a>")));
+    QVERIFY(html.contains(QStringLiteral("href=\"http://h/a_t.jpg\"")));
+    QVERIFY(html.contains(fileUrl(folder.filePath(QStringLiteral("journal/clipboard.gif")))));
+    QVERIFY(html.contains(Journal::TimeText(When)));
+    QVERIFY(!html.contains(QStringLiteral("NUMBER")) && !html.contains(QStringLiteral("FILEPATH")));
+}
+
+void tst_Journal::showJournalWithoutJournal()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    MessageRecorder messages;
+    bool launched = false;
+    Journal::SetLauncherHook([&](const QString&, const QStringList&) { return launched = true; });
+    Journal::ShowJournal(nullptr, folder.path(), false, 100);
+
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(messages.messages()[0].text, QStringLiteral("В журнале закачек нет записей."));
+    QCOMPARE(messages.messages()[0].title, QStringLiteral("Журнал"));
+    QCOMPARE(messages.messages()[0].icon, Platform::MessageIcon::Information);
+    QVERIFY(!launched);
+    QVERIFY(!QFileInfo::exists(folder.filePath(QStringLiteral("journal/journal.htm"))));
+}
+
+void tst_Journal::showJournalOpensPageWithXdgOpen()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
+    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    PathOverride path(folder.filePath(QStringLiteral("bin")));
+
+    MessageRecorder messages;
+    QString program;
+    QStringList arguments;
+    Journal::SetLauncherHook([&](const QString& p, const QStringList& a) {
+        program = p;
+        arguments = a;
+        return true;
+    });
+    Journal::ShowJournal(nullptr, folder.path(), true, 100);
+
+    QVERIFY(messages.messages().isEmpty());
+    QCOMPARE(program, folder.filePath(QStringLiteral("bin/xdg-open")));
+    QCOMPARE(arguments, QStringList { folder.filePath(QStringLiteral("journal/journal.htm")) });
+    QCOMPARE(numbers(folder), QStringList { "1" });
+}
+
+void tst_Journal::showJournalWithoutXdgOpen()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    folder.writeFile(QStringLiteral("bin/readme"), "");
+    PathOverride path(folder.filePath(QStringLiteral("bin")));
+
+    MessageRecorder messages;
+    bool launched = false;
+    Journal::SetLauncherHook([&](const QString&, const QStringList&) { return launched = true; });
+    Journal::ShowJournal(nullptr, folder.path(), true, 100);
+
+    QVERIFY(!launched);
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(messages.messages()[0].title, QStringLiteral("Ошибка"));
+    QCOMPARE(messages.messages()[0].icon, Platform::MessageIcon::Error);
+    QVERIFY(messages.messages()[0].text.startsWith(QStringLiteral("Не найден xdg-open!\r\n\r\n(")));
+    QVERIFY(messages.messages()[0].text.contains(folder.filePath(QStringLiteral("bin"))));
+    QCOMPARE(numbers(folder), QStringList { "1" }); // the page is rebuilt all the same
+}
+
+void tst_Journal::showJournalReportsMissingTemplate()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    QFile::remove(folder.filePath(QStringLiteral("journal/table.htm")));
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+
+    MessageRecorder messages;
+    bool launched = false;
+    Journal::SetLauncherHook([&](const QString&, const QStringList&) { return launched = true; });
+    Journal::ShowJournal(nullptr, folder.path(), true, 100);
+
+    QVERIFY(!launched);
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(messages.messages()[0].icon, Platform::MessageIcon::Error);
+    QVERIFY(messages.messages()[0].text.contains(folder.filePath(QStringLiteral("journal/table.htm"))));
+}
+
+void tst_Journal::showJournalReportsFailedStart()
+{
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
+    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    PathOverride path(folder.filePath(QStringLiteral("bin")));
+
+    MessageRecorder messages;
+    Journal::SetLauncherHook([](const QString&, const QStringList&) { return false; });
+    Journal::ShowJournal(nullptr, folder.path(), true, 100);
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(messages.messages()[0].icon, Platform::MessageIcon::Error);
+}
+
+QTEST_MAIN(tst_Journal)
+#include "tst_Journal.moc"
