@@ -6,7 +6,8 @@
 
 #include <optional>
 
-namespace {
+namespace
+{
 
 QList<QByteArray> splitLines(const QByteArray& content)
 {
@@ -77,7 +78,8 @@ std::optional<std::pair<int, int>> findSection(const QList<QByteArray>& lines, c
 
 } // namespace
 
-namespace ProfileFile {
+namespace ProfileFile
+{
 
 QByteArray CutUtf8(const QByteArray& text, int maxBytes)
 {
@@ -107,7 +109,15 @@ QByteArray ReadValue(const QString& path, const QByteArray& section, const QByte
 bool WriteValue(const QString& path, const QByteArray& section, const QByteArray& key, const QByteArray& value)
 {
     QList<QByteArray> lines = splitLines(readAll(path));
-    const QByteArray entry = key + '=' + value;
+    // A value ends at its first line break: written whole, the rest would become lines, keys and
+    // sections of their own.
+    qsizetype valueEnd = value.size();
+    for (const char lineBreak : { '\r', '\n' }) {
+        const qsizetype at = value.indexOf(lineBreak);
+        if (at >= 0 && at < valueEnd)
+            valueEnd = at;
+    }
+    const QByteArray entry = key + '=' + value.left(valueEnd);
     const auto range = findSection(lines, section);
     if (!range) {
         lines.append('[' + section + ']');

@@ -247,6 +247,13 @@ void TestIni::write_data()
     QTest::newRow("commented key left alone") << QByteArray("[A]\r\n;k=1\r\n") << "A"
                                               << "k"
                                               << "v" << QByteArray("[A]\r\n;k=1\r\nk=v\r\n");
+    QTest::newRow("value ends at a line break")
+        << QByteArray("[A]\r\nk=1\r\n") << "A"
+        << "k"
+        << "first\r\n[Options]\r\nUseProxy=True" << QByteArray("[A]\r\nk=first\r\n");
+    QTest::newRow("value ends at a bare CR") << QByteArray() << "A"
+                                             << "k"
+                                             << "first\rsecond" << QByteArray("[A]\r\nk=first\r\n");
     QTest::newRow("UTF-8 value") << QByteArray("[A]\r\n") << "A"
                                  << "Title"
                                  << "Прямая ссылка" << QByteArray("[A]\r\nTitle=Прямая ссылка\r\n");
