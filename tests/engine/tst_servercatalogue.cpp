@@ -5,18 +5,19 @@
 #include <QLabel>
 #include <QtTest>
 
-class TestServerCatalogue : public QObject {
+class TestServerCatalogue : public QObject
+{
     Q_OBJECT
 
 private slots:
     void listsOnlyDottedProfilesSortedByName()
     {
         TempProgramFolder folder;
-        for (const char* name : {"zeta.org.serv", "alpha.net.serv", "nodot.serv", "beta.com.info", "b.ru.serv",
-                                 "alpha.net.post.txt"})
+        for (const char* name :
+            { "zeta.org.serv", "alpha.net.serv", "nodot.serv", "beta.com.info", "b.ru.serv", "alpha.net.post.txt" })
             folder.writeFile(QStringLiteral("data/") + QLatin1String(name), "SERVER:x\r\n");
         QCOMPARE(ServerCatalogue::BuildServerList(folder.path()),
-                 QStringList({QStringLiteral("alpha.net"), QStringLiteral("b.ru"), QStringLiteral("zeta.org")}));
+            QStringList({ QStringLiteral("alpha.net"), QStringLiteral("b.ru"), QStringLiteral("zeta.org") }));
     }
 
     void missingDataFolderGivesEmptyList()
@@ -29,8 +30,8 @@ private slots:
     {
         TempProgramFolder folder;
         folder.writeFile(QStringLiteral("data/pics.example.info"),
-                         "[Main]\r\nMaxWidth=800\r\nMaxSize=1500\r\nURL=http://pics.example\r\n"
-                         "URLtoRules=http://pics.example/rules\r\nHostTime=30 дней\r\n");
+            "[Main]\r\nMaxWidth=800\r\nMaxSize=1500\r\nURL=http://pics.example\r\n"
+            "URLtoRules=http://pics.example/rules\r\nHostTime=30 дней\r\n");
         const ServerInfo info = ServerCatalogue::LoadServerInfo(folder.path(), QStringLiteral("pics.example"));
         QCOMPARE(info.MaxWidth, qint16(800));
         QCOMPARE(info.MaxHeight, qint16(0));
