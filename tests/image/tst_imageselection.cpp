@@ -1,0 +1,270 @@
+#include "image/CommonDialog.h"
+#include "image/ImageSelection.h"
+#include "image/PictureFiles.h"
+#include "support/TempProgramFolder.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QImageReader>
+#include <QTest>
+
+class TestImageSelection final : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void weightText_data();
+    void weightText();
+    void typeText_data();
+    void typeText();
+    void sizeText();
+    void viewerSourcePath_data();
+    void viewerSourcePath();
+    void readsBmpJpegGifAndPng_data();
+    void readsBmpJpegGifAndPng();
+    void describe();
+    void describeFailures_data();
+    void describeFailures();
+    void pictureOverAllocationLimitIsRefused();
+    void lastDirRoundTrip();
+    void dialogFilter();
+};
+
+void TestImageSelection::weightText_data()
+{
+    QTest::addColumn<qint64>("bytes");
+    QTest::addColumn<QLocale>("locale");
+    QTest::addColumn<QString>("expected");
+
+    const QLocale russian(QLocale::Russian, QLocale::Russia);
+    const QLocale c = QLocale::c();
+    QTest::newRow("empty file") << qint64(0) << russian << QStringLiteral("Вес: 0 байт");
+    QTest::newRow("1023 bytes") << qint64(1023) << russian << QStringLiteral("Вес: 1023 байт");
+    QTest::newRow("1024 bytes is 1 KB") << qint64(1024) << russian << QStringLiteral("Вес: 1 Кбайт");
+    QTest::newRow("2047 bytes truncates to 1 KB") << qint64(2047) << russian << QStringLiteral("Вес: 1 Кбайт");
+    QTest::newRow("1048575 bytes is 1023 KB") << qint64(1048575) << russian << QStringLiteral("Вес: 1023 Кбайт");
+    QTest::newRow("1048576 bytes is ~1 MB") << qint64(1048576) << russian << QStringLiteral("Вес: ~1 Мбайт");
+    QTest::newRow("1.5 MB with a decimal comma") << qint64(1572864) << russian << QStringLiteral("Вес: ~1,5 Мбайт");
+    QTest::newRow("1.5 MB with a decimal point") << qint64(1572864) << c << QStringLiteral("Вес: ~1.5 Мбайт");
+    QTest::newRow("1.04 MB rounds to ~1") << qint64(1090519) << russian << QStringLiteral("Вес: ~1 Мбайт");
+    QTest::newRow("1.05 MB rounds up to ~1,1") << qint64(1101005) << russian << QStringLiteral("Вес: ~1,1 Мбайт");
+    QTest::newRow("just under 2 MB is ~2") << qint64(2097151) << russian << QStringLiteral("Вес: ~2 Мбайт");
+    QTest::newRow("no digit grouping in large numbers")
+        << qint64(1234567890) << russian << QStringLiteral("Вес: ~1177,4 Мбайт");
+}
+
+void TestImageSelection::weightText()
+{
+    QFETCH(qint64, bytes);
+    QFETCH(QLocale, locale);
+    QFETCH(QString, expected);
+    QCOMPARE(ImageSelection::WeightText(bytes, locale), expected);
+}
+
+void TestImageSelection::typeText_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("lower-case bmp is shown as PNG") << QStringLiteral("/tmp/a/clip.bmp") << QStringLiteral("PNG");
+    QTest::newRow("upper-case BMP is shown as PNG") << QStringLiteral("/tmp/a/CLIP.BMP") << QStringLiteral("PNG");
+    QTest::newRow("mixed-case Bmp is shown as PNG") << QStringLiteral("/tmp/a/clip.Bmp") << QStringLiteral("PNG");
+    QTest::newRow(".jpeg gives its last three letters") << QStringLiteral("/p/photo.jpeg") << QStringLiteral("PEG");
+    QTest::newRow(".Jpg in upper case") << QStringLiteral("/p/photo.Jpg") << QStringLiteral("JPG");
+    QTest::newRow(".gif") << QStringLiteral("/p/anim.gif") << QStringLiteral("GIF");
+    QTest::newRow(".png") << QStringLiteral("/p/shot.png") << QStringLiteral("PNG");
+    QTest::newRow("shorter than three characters") << QStringLiteral("ab") << QStringLiteral("AB");
+}
+
+void TestImageSelection::typeText()
+{
+    QFETCH(QString, path);
+    QFETCH(QString, expected);
+    QCOMPARE(ImageSelection::TypeText(path), expected);
+}
+
+void TestImageSelection::sizeText()
+{
+    QCOMPARE(ImageSelection::SizeText(800, 600), QStringLiteral("Размер: 800 x 600"));
+    QCOMPARE(ImageSelection::SizeText(40000, 1), QStringLiteral("Размер: 40000 x 1"));
+}
+
+void TestImageSelection::viewerSourcePath_data()
+{
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QStringList>("existing");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("png with its bmp twin")
+        << QStringLiteral("tmp/shot.png")
+        << QStringList { QStringLiteral("tmp/shot.png"), QStringLiteral("tmp/shot.bmp") }
+        << QStringLiteral("tmp/shot.bmp");
+    QTest::newRow("png without a twin is read itself")
+        << QStringLiteral("pics/shot.png") << QStringList { QStringLiteral("pics/shot.png") }
+        << QStringLiteral("pics/shot.png");
+    QTest::newRow("every .png in the path is replaced")
+        << QStringLiteral("pics.png/shot.png") << QStringList { QStringLiteral("pics.bmp/shot.bmp") }
+        << QStringLiteral("pics.bmp/shot.bmp");
+    QTest::newRow("upper-case PNG is read unchanged")
+        << QStringLiteral("pics/SHOT.PNG")
+        << QStringList { QStringLiteral("pics/SHOT.PNG"), QStringLiteral("pics/SHOT.bmp") }
+        << QStringLiteral("pics/SHOT.PNG");
+    QTest::newRow("jpg is read unchanged")
+        << QStringLiteral("pics/a.jpg") << QStringList { QStringLiteral("pics/a.bmp") } << QStringLiteral("pics/a.jpg");
+}
+
+void TestImageSelection::viewerSourcePath()
+{
+    QFETCH(QString, path);
+    QFETCH(QStringList, existing);
+    QFETCH(QString, expected);
+
+    QTemporaryDir dir;
+    for (const QString& file : existing)
+        QVERIFY(!PictureFiles::WriteBytes(dir.path(), file, "x").isEmpty());
+    QCOMPARE(ImageSelection::ViewerSourcePath(dir.filePath(path)), dir.filePath(expected));
+}
+
+void TestImageSelection::readsBmpJpegGifAndPng_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QSize>("size");
+
+    QTest::newRow("bmp") << QStringLiteral("a.bmp") << QSize(30, 20);
+    QTest::newRow("jpeg") << QStringLiteral("a.jpg") << QSize(31, 21);
+    QTest::newRow("png") << QStringLiteral("a.png") << QSize(32, 22);
+    QTest::newRow("gif") << QStringLiteral("a.gif") << QSize(1, 1);
+    QTest::newRow("jpeg content under a .gif name") << QStringLiteral("b.gif") << QSize(33, 23);
+}
+
+void TestImageSelection::readsBmpJpegGifAndPng()
+{
+    QFETCH(QString, name);
+    QFETCH(QSize, size);
+
+    QTemporaryDir dir;
+    QString path;
+    if (name == QLatin1String("a.gif"))
+        path = PictureFiles::WriteGif(dir.path(), name);
+    else if (name == QLatin1String("b.gif"))
+        path = PictureFiles::Write(dir.path(), name, size.width(), size.height(), "JPG");
+    else
+        path = PictureFiles::Write(dir.path(), name, size.width(), size.height());
+    QVERIFY(!path.isEmpty());
+    QCOMPARE(ImageSelection::LoadPicture(path).size(), size);
+}
+
+void TestImageSelection::describe()
+{
+    QTemporaryDir dir;
+    const QString path = PictureFiles::Write(dir.path(), QStringLiteral("photo.Jpg"), 640, 480, "JPG");
+    QVERIFY(!path.isEmpty());
+    const qint64 bytes = QFileInfo(path).size();
+
+    const auto description = ImageSelection::Describe(path, QLocale::c());
+    QVERIFY(description.ok);
+    QVERIFY(description.errorText.isEmpty());
+    QCOMPARE(description.values.CurrentImagePath, path);
+    QCOMPARE(description.values.CurrentImageSize, qint32(bytes));
+    QCOMPARE(description.values.CurrentImageWidth, 640);
+    QCOMPARE(description.values.CurrentImageHeight, 480);
+    QCOMPARE(description.picture.size(), QSize(640, 480));
+    QCOMPARE(description.typeText, QStringLiteral("JPG"));
+    QCOMPARE(description.sizeText, QStringLiteral("Размер: 640 x 480"));
+    QCOMPARE(description.weightText, ImageSelection::WeightText(bytes, QLocale::c()));
+
+    // The clipboard's PNG is shown from its BMP twin but weighed as the PNG that is uploaded.
+    const QString png = PictureFiles::Write(dir.path(), QStringLiteral("clip.png"), 50, 40);
+    QVERIFY(!PictureFiles::Write(dir.path(), QStringLiteral("clip.bmp"), 50, 40).isEmpty());
+    const auto clip = ImageSelection::Describe(png);
+    QVERIFY(clip.ok);
+    QCOMPARE(clip.values.CurrentImageSize, qint32(QFileInfo(png).size()));
+    QCOMPARE(clip.typeText, QStringLiteral("PNG"));
+}
+
+void TestImageSelection::describeFailures_data()
+{
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("expectedStart");
+
+    QTest::newRow("missing file") << QStringLiteral("nothing.jpg") << QStringLiteral("Файл изображения не найден:\r\n");
+    QTest::newRow("a folder") << QStringLiteral("folder.jpg") << QStringLiteral("Файл изображения не найден:\r\n");
+    QTest::newRow("text under a picture name")
+        << QStringLiteral("text.jpg") << QStringLiteral("Не удалось открыть изображение:\r\n");
+    QTest::newRow("empty file") << QStringLiteral("empty.gif") << QStringLiteral("Не удалось открыть изображение:\r\n");
+    QTest::newRow("png whose twin is broken")
+        << QStringLiteral("twin.png") << QStringLiteral("Не удалось открыть изображение:\r\n");
+}
+
+void TestImageSelection::describeFailures()
+{
+    QFETCH(QString, relative);
+    QFETCH(QString, expectedStart);
+
+    QTemporaryDir dir;
+    QDir(dir.path()).mkdir(QStringLiteral("folder.jpg"));
+    PictureFiles::WriteBytes(dir.path(), QStringLiteral("text.jpg"), "not a picture at all");
+    PictureFiles::WriteBytes(dir.path(), QStringLiteral("empty.gif"), QByteArray());
+    PictureFiles::Write(dir.path(), QStringLiteral("twin.png"), 10, 10);
+    PictureFiles::WriteBytes(dir.path(), QStringLiteral("twin.bmp"), "BM broken");
+
+    const QString path = dir.filePath(relative);
+    const auto description = ImageSelection::Describe(path);
+    QVERIFY(!description.ok);
+    QVERIFY2(description.errorText.startsWith(expectedStart), qPrintable(description.errorText));
+    QVERIFY(description.errorText.contains(path));
+    QVERIFY(description.values.CurrentImagePath.isEmpty());
+    QCOMPARE(description.values.CurrentImageSize, 0);
+}
+
+void TestImageSelection::pictureOverAllocationLimitIsRefused()
+{
+    QTemporaryDir dir;
+    // 3000 x 3000 pixels need about 34 MB decoded, but compress to a small PNG.
+    const QString path = PictureFiles::Write(dir.path(), QStringLiteral("huge.png"), 3000, 3000);
+    QVERIFY(!path.isEmpty());
+
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(8);
+    const auto description = ImageSelection::Describe(path);
+    QImageReader::setAllocationLimit(previousLimit);
+
+    QVERIFY(!description.ok);
+    QVERIFY(description.picture.isNull());
+    QVERIFY(description.errorText.startsWith(QStringLiteral("Не удалось открыть изображение:\r\n")));
+    QVERIFY(ImageSelection::Describe(path).ok);
+}
+
+void TestImageSelection::lastDirRoundTrip()
+{
+    TempProgramFolder folder;
+    QCOMPARE(ImageSelection::ReadLastDir(folder.path()), QString());
+    const QString chosen = folder.filePath(QStringLiteral("Фото/снимок 1.jpg"));
+    ImageSelection::WriteLastDir(folder.path(), chosen);
+    QCOMPARE(ImageSelection::ReadLastDir(folder.path()), chosen);
+    const QByteArray ini = folder.readFile(QStringLiteral("options.ini"));
+    QVERIFY(ini.contains("[Main]"));
+    QVERIFY(ini.contains("LastDir=" + chosen.toUtf8()));
+}
+
+void TestImageSelection::dialogFilter()
+{
+    QCOMPARE(ImageSelection::OpenDialogTitle(), QStringLiteral("Выберите файл изображения для закачки"));
+    QCOMPARE(ImageSelection::OpenDialogFilter(), QStringLiteral("*.jpg, *.gif") + QChar(u'\0') + "*.jpg;*.gif");
+
+    // The dialog shows the one entry and lists JPEG and GIF files whatever the case of their names.
+    const QString qtFilter = CommonDialog::QtFilter(ImageSelection::OpenDialogFilter());
+    QVERIFY(qtFilter.startsWith(QStringLiteral("*.jpg, *.gif (")));
+    QVERIFY(!qtFilter.contains(QStringLiteral(";;")));
+
+    QTemporaryDir dir;
+    for (const char* name : { "a.jpg", "B.JPG", "c.Gif", "d.png", "e.jpeg", "f.gif" })
+        PictureFiles::WriteBytes(dir.path(), QString::fromLatin1(name), "x");
+    const QString patterns = qtFilter.mid(qtFilter.indexOf(u'(') + 1).chopped(1);
+    QStringList listed = QDir(dir.path()).entryList(patterns.split(u' '), QDir::Files | QDir::CaseSensitive);
+    listed.sort();
+    QCOMPARE(listed, (QStringList { "B.JPG", "a.jpg", "c.Gif", "f.gif" }));
+}
+
+QTEST_MAIN(TestImageSelection)
+#include "tst_imageselection.moc"
