@@ -160,8 +160,9 @@ QString PagePath(const QString& programFolder)
 
 QString SourceFor(const QString& programFolder, const QString& currentImagePath)
 {
-    const QString marker = withoutTrailingSlash(programFolder) + QStringLiteral("/tmp/tmp.");
-    if (currentImagePath.contains(marker) || QDir::cleanPath(currentImagePath).contains(marker))
+    const QString tail = QStringLiteral("/tmp/tmp.");
+    if (currentImagePath.contains(withoutTrailingSlash(programFolder) + tail)
+        || QDir::cleanPath(currentImagePath).contains(QDir::cleanPath(programFolder) + tail))
         return ClipboardSource;
     return currentImagePath;
 }
@@ -187,10 +188,11 @@ bool AppendJournalRecord(const QString& programFolder, const QString& currentIma
     const QByteArray record = fields.join(QLatin1Char('\t')).toLocal8Bit() + "\r\n";
 
     QFile file(JournalPath(programFolder));
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Unbuffered: the whole record goes to the file in one write call.
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
         return false;
     const bool written = file.write(record) == record.size();
-    return file.flush() && written;
+    return written;
 }
 
 int RowLimit(bool limitJournal, int journalRows)
