@@ -180,13 +180,17 @@ void TestContextMenu::entriesFolder()
 {
     QCOMPARE(ContextMenu::EntriesFolder(), m_dataHome->path() + QStringLiteral("/applications"));
 
+    const bool homeSet = qEnvironmentVariableIsSet("HOME");
     const QByteArray home = qgetenv("HOME");
     qputenv("HOME", m_dataHome->path().toLocal8Bit());
     qunsetenv("XDG_DATA_HOME");
     QCOMPARE(ContextMenu::EntriesFolder(), m_dataHome->path() + QStringLiteral("/.local/share/applications"));
     qputenv("XDG_DATA_HOME", "relative/data");
     QCOMPARE(ContextMenu::EntriesFolder(), m_dataHome->path() + QStringLiteral("/.local/share/applications"));
-    qputenv("HOME", home);
+    if (homeSet)
+        qputenv("HOME", home);
+    else
+        qunsetenv("HOME");
 }
 
 void TestContextMenu::unknownFileClassIgnored()
