@@ -61,7 +61,7 @@ IMGinfo::IMGinfo(
     verdict->setObjectName(QStringLiteral("Label1"));
     verdict->setTextFormat(Qt::PlainText);
     verdict->setWordWrap(true);
-    verdict->setMinimumWidth(280);
+    verdict->setMinimumWidth(360);
 
     auto* ok = new QPushButton(QStringLiteral("ОК"), this);
     ok->setObjectName(QStringLiteral("XpB1"));

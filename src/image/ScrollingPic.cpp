@@ -29,6 +29,12 @@ ScrollingPic::ScrollingPic(QWidget* parent)
     m_yScroll->hide();
     m_xScroll->setRange(0, 0);
     m_yScroll->setRange(0, 0);
+    // The values run against the position in the picture; drawn and operated inverted, the bars still
+    // look and move like ordinary ones: the thumb sits where the view is.
+    for (QScrollBar* bar : { m_xScroll, m_yScroll }) {
+        bar->setInvertedAppearance(true);
+        bar->setInvertedControls(true);
+    }
 
     connect(m_xScroll, &QScrollBar::valueChanged, this, [this](int value) {
         m_xOffset = m_xScroll->maximum() - value;
