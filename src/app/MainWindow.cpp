@@ -4,6 +4,10 @@
 #include "controls/Buttons.h"
 #include "controls/Icons.h"
 #include "engine/AboutServer.h"
+#include "image/ImageIntake.h"
+#include "image/ScrollingPic.h"
+#include "journal/Journal.h"
+#include "links/LinkTypesController.h"
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "settings/Ini.h"
@@ -81,6 +85,37 @@ void MainWindow::buildControls()
     m_timer1->setObjectName(QStringLiteral("Timer1"));
     m_timer1->setInterval(10);
     m_timer1->setSingleShot(true);
+    connect(m_timer1, &QTimer::timeout, this, &MainWindow::AutomaticStart);
+    bindControls();
+}
+
+void MainWindow::bindControls()
+{
+    m_image = new ImageIntake(m_programFolder,
+                              {.RI = m_ri,
+                               .st = m_st,
+                               .Ftype = m_ftype,
+                               .RiL = m_riL,
+                               .SiL = m_siL,
+                               .Servers = m_servers,
+                               .Copy_to = m_copyTo,
+                               .OpenTB = m_openTB,
+                               .Command1 = m_command1,
+                               .zoom1 = m_zoom1,
+                               .zoom2 = m_zoom2,
+                               .OKupl = m_okUpl,
+                               .NoUpl = m_noUpl,
+                               .Command2 = m_command2},
+                              this);
+    m_links = new LinkTypesController(m_programFolder, m_linksType, m_text1, m_copyTo, m_openTB, this);
+    m_links->bindLinkValues(&m_imageLink, &m_previewLink);
+
+    connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
+    connect(m_goToSrv, &QPushButton::clicked, this, &MainWindow::GoToSrv);
+    connect(m_sinfo, &QPushButton::clicked, this, &MainWindow::ShowServerInfo);
+    connect(m_command2, &QPushButton::clicked, this, &MainWindow::UploadClicked);
+    connect(m_xpB3, &QPushButton::clicked, this, &MainWindow::ShowJournal);
+    connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
 }
 
 QWidget* MainWindow::buildImagePanel()
@@ -89,15 +124,13 @@ QWidget* MainWindow::buildImagePanel()
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
 
-    auto* viewer = new QFrame;
-    viewer->setObjectName(QStringLiteral("RI"));
-    viewer->setFrameShape(QFrame::StyledPanel);
-    viewer->setFixedSize(400, 301);
-    m_ri = viewer;
+    m_ri = new ScrollingPic;
+    m_ri->setObjectName(QStringLiteral("RI"));
+    m_ri->setFixedSize(600, 451);
     layout->addWidget(m_ri);
 
-    m_zoom1 = Buttons::CreateImageButton(Icons::ZoomFit(), QStringLiteral("Вписать в окно"), QStringLiteral("zoom1"));
-    m_zoom2 = Buttons::CreateImageButton(Icons::ZoomFull(), QStringLiteral("Полный размер"), QStringLiteral("zoom2"));
+    m_zoom1 = Buttons::CreateImageButton(Icons::ZoomFull(), QStringLiteral("Полный размер"), QStringLiteral("zoom1"));
+    m_zoom2 = Buttons::CreateImageButton(Icons::ZoomFit(), QStringLiteral("Вписать в окно"), QStringLiteral("zoom2"));
     m_ftype = createLabel(QString(), QStringLiteral("Ftype"));
     m_riL = createLabel(QString(), QStringLiteral("RiL"));
     m_siL = createLabel(QString(), QStringLiteral("SiL"));
@@ -186,11 +219,6 @@ QWidget* MainWindow::buildActionPanel()
     bottomRow->addWidget(m_command3);
     layout->addLayout(bottomRow);
 
-    connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
-    connect(m_goToSrv, &QPushButton::clicked, this, &MainWindow::GoToSrv);
-    connect(m_sinfo, &QPushButton::clicked, this, &MainWindow::ShowServerInfo);
-    connect(m_command2, &QPushButton::clicked, this, &MainWindow::UploadClicked);
-    connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
     return panel;
 }
 
@@ -198,8 +226,32 @@ void MainWindow::StartUp()
 {
     m_options.LoadOptions();
     fillServerList();
+    m_links->Startup();
     m_tempFolder = ScratchFolder::Path(m_programFolder);
     ScratchFolder::Prepare(m_tempFolder);
+    TakeCommandLine();
+}
+
+void MainWindow::TakeCommandLine()
+{
+    m_commandLineText = ParseCommandSting::StripQuotes(m_commandLineText);
+    if (m_commandLineText.isEmpty())
+        return;
+    if (m_options.settings().CommandLine) {
+        ParseCommandSting::ProgramFacts facts;
+        facts.CommandLine = true;
+        facts.ServerNames = ServerCatalogue::BuildServerList(m_programFolder);
+        facts.OfferedLinkTypes = m_links->tables().enabledCount();
+        const ParseCommandSting::ParseResult parse = ParseCommandSting::ParseCommandSting(m_commandLineText, facts);
+        m_command = parse.results;
+        ParseCommandSting::ShowErrors(this, parse.errors);
+    }
+    if (QFileInfo::exists(m_commandLineText) || m_command.CmdAccepted)
+        m_timer1->start();
+}
+
+void MainWindow::AutomaticStart()
+{
 }
 
 void MainWindow::fillServerList()
@@ -229,6 +281,12 @@ void MainWindow::ServerSelected()
 
 void MainWindow::CheckLimits()
 {
+    m_image->CheckServerLimits({m_serverInfo.MaxWidth, m_serverInfo.MaxHeight, m_serverInfo.MaxSize});
+}
+
+QString MainWindow::CurrentImagePath() const
+{
+    return m_image->CurrentImagePath();
 }
 
 void MainWindow::GoToSrv()
@@ -246,11 +304,17 @@ void MainWindow::UploadClicked()
 {
     Ini::SetFileName(m_options.optionsPath());
     Ini().WInIi(MainSection, QStringLiteral("LastServer"), static_cast<qint16>(m_servers->currentIndex()));
-    if (m_currentImagePath.isEmpty()) {
+    if (CurrentImagePath().isEmpty()) {
         Platform::ShowMessage(this, QStringLiteral("Чего закачивать-то будем?"),
                               QStringLiteral("Не выбрано изображение!"), Platform::MessageIcon::Error);
         return;
     }
+}
+
+void MainWindow::ShowJournal()
+{
+    const Settings& settings = m_options.settings();
+    Journal::ShowJournal(this, m_programFolder, settings.LimitJournal, settings.JournalRows);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event)

@@ -1,10 +1,14 @@
 #pragma once
 
+#include "ParseCommandSting.h"
 #include "engine/ServerCatalogue.h"
 #include "settings/OptionsModule.h"
 
 #include <QMainWindow>
 
+class ImageIntake;
+class LinkTypesController;
+class ScrollingPic;
 class QComboBox;
 class QLabel;
 class QLineEdit;
@@ -26,9 +30,10 @@ public:
 
     const Settings& settings() const { return m_options.settings(); }
     const ServerInfo& serverInfo() const { return m_serverInfo; }
-    QString CurrentImagePath() const { return m_currentImagePath; }
+    QString CurrentImagePath() const;
     QString TempFolder() const { return m_tempFolder; }
     QString CommandLineText() const { return m_commandLineText; }
+    const ParseCommandSting::CommandLineResults& commandLine() const { return m_command; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -37,6 +42,7 @@ private:
     void buildControls();
     QWidget* buildImagePanel();
     QWidget* buildActionPanel();
+    void bindControls();
     void fillServerList();
     void ServerSelected();
     void CheckLimits();
@@ -44,14 +50,19 @@ private:
     void ShowServerInfo();
     void UploadClicked();
     void ShutDown();
+    void ShowJournal();
+    void TakeCommandLine();
+    void AutomaticStart();
 
     QString m_programFolder;
     QString m_commandLineText;
     QString m_tempFolder;
-    QString m_currentImagePath;
+    QString m_imageLink;
+    QString m_previewLink;
     OptionsModule m_options;
     ServerInfo m_serverInfo;
     bool m_shutDownDone = false;
+    ParseCommandSting::CommandLineResults m_command;
 
     QComboBox* m_servers = nullptr;
     QComboBox* m_linksType = nullptr;
@@ -77,6 +88,8 @@ private:
     QLabel* m_ftype = nullptr;
     QLabel* m_riL = nullptr;
     QLabel* m_siL = nullptr;
-    QWidget* m_ri = nullptr;
+    ScrollingPic* m_ri = nullptr;
     QTimer* m_timer1 = nullptr;
+    LinkTypesController* m_links = nullptr;
+    ImageIntake* m_image = nullptr;
 };

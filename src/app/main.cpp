@@ -1,4 +1,5 @@
 #include "MainWindow.h"
+#include "ParseCommandSting.h"
 #include "SingleInstance.h"
 #include "platform/MessageBox.h"
 #include "platform/TerminationSignals.h"
@@ -8,20 +9,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-namespace {
-
-// The arguments as one command-line text: the first in double quotes, each further one after a space.
-QString commandLineText(const QStringList& arguments)
-{
-    if (arguments.size() < 2)
-        return {};
-    QString text = QLatin1Char('"') + arguments.at(1) + QLatin1Char('"');
-    for (qsizetype i = 2; i < arguments.size(); ++i)
-        text += QLatin1Char(' ') + arguments.at(i);
-    return text;
-}
-
-} // namespace
 
 int main(int argc, char* argv[])
 {
@@ -41,7 +28,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    MainWindow window(programFolder, commandLineText(QApplication::arguments()));
+    MainWindow window(programFolder, ParseCommandSting::CommandLineText(QApplication::arguments().mid(1)));
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
     window.StartUp();

@@ -177,18 +177,16 @@ void ScrollingPic::PlaceFitView()
         m_imgShow->setGeometry(0, 0, 0, 0);
         return;
     }
-    const bool wider = pictureWidth > width;
-    const bool higher = pictureHeight > height;
-    if (!wider && !higher) {
-        // The picture fits: natural size, centred both ways.
+    if (pictureWidth <= width || pictureHeight <= height) {
+        // Not larger both ways: natural size, centred both ways. A picture that is only wider (or only
+        // higher) than the viewer is cut off at both sides in this view; the full-size view scrolls it.
         m_imgShow->setGeometry((width - pictureWidth) / 2, (height - pictureHeight) / 2, pictureWidth, pictureHeight);
         return;
     }
-    // Scaled down to the side that overflows most: a picture wider than the viewer's aspect takes the
-    // full width and is centred vertically, any other the full height and is centred horizontally.
+    // Larger both ways: a picture wider than the viewer's aspect takes the full width and is centred
+    // vertically, any other the full height and is centred horizontally.
     const double ratio = double(pictureWidth) / double(pictureHeight);
-    const bool takeWidth = wider && higher ? ratio > Aspect : wider;
-    if (takeWidth) {
+    if (ratio > Aspect) {
         const int fitHeight = qMax(1, int(std::lround(width / ratio)));
         m_imgShow->setGeometry(0, (height - fitHeight) / 2, width, fitHeight);
     } else {

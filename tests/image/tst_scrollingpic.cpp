@@ -95,10 +95,10 @@ void TestScrollingPic::placement_data()
         << QSize(1600, 600) << QRect(0, 113, 600, 225) << true << true;
     QTest::newRow("900x1200 tall: full height, centred horizontally")
         << QSize(900, 1200) << QRect(131, 0, 338, 451) << true << true;
-    QTest::newRow("1600x300 only wider: scaled to the width")
-        << QSize(1600, 300) << QRect(0, 169, 600, 113) << true << false;
-    QTest::newRow("500x1000 only higher: scaled to the height")
-        << QSize(500, 1000) << QRect(187, 0, 226, 451) << false << true;
+    QTest::newRow("1600x300 only wider: natural size, centred, cut at both sides")
+        << QSize(1600, 300) << QRect(-500, 75, 1600, 300) << true << false;
+    QTest::newRow("500x1000 only higher: natural size, centred, cut at top and bottom")
+        << QSize(500, 1000) << QRect(50, -274, 500, 1000) << false << true;
 }
 
 void TestScrollingPic::placement()
