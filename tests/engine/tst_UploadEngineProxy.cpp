@@ -1,0 +1,160 @@
+#include "EngineRig.h"
+
+#include "engine/Data.h"
+#include "support/TinyProxy.h"
+
+#include <QTest>
+
+namespace
+{
+
+constexpr int Wait = 30000;
+
+const QByteArray ProxyTemplate
+    = "POST /up HTTP/1.0\r\nHost: %HOST%\r\nContent-Length: {LEN}\r\nConnection: Close\r\n\r\n{IMGDATA}";
+
+QByteArray ok(const QByteArray& body)
+{
+    return ScriptedHttpServer::httpReply("200 OK", body);
+}
+
+} // namespace
+
+class tst_UploadEngineProxy : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void requestToTheProxy_data();
+    void requestToTheProxy();
+    void connectGoesDirectlyToTheServer();
+    void throughTinyproxy_data();
+    void throughTinyproxy();
+};
+
+void tst_UploadEngineProxy::requestToTheProxy_data()
+{
+    QTest::addColumn<bool>("auth");
+    QTest::addColumn<QByteArray>("expected");
+
+    QTest::newRow("without authorization")
+        << false
+        << QByteArray("POST http://img.example/up HTTP/1.0\r\nHost: img.example\r\nContent-Length: 15\r\n"
+                      "Proxy-Connection: Close\r\n\r\nPNG-IMAGE-BYTES");
+    QTest::newRow("with Basic authorization")
+        << true
+        << QByteArray("POST http://img.example/up HTTP/1.0\r\nHost: img.example\r\nContent-Length: 15\r\n"
+                      "Proxy-Connection: Close\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\n\r\nPNG-IMAGE-BYTES");
+}
+
+// The scripted server stands in for the proxy, so the exact bytes the proxy gets can be checked.
+void tst_UploadEngineProxy::requestToTheProxy()
+{
+    QFETCH(bool, auth);
+    QFETCH(QByteArray, expected);
+
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    rig.settings.UseProxy = true;
+    rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
+    rig.settings.ProxyPort = QString::number(rig.server.port());
+    rig.settings.ProxyAuth = auth;
+    rig.settings.ProxyUser = QStringLiteral("user");
+    rig.settings.ProxyPassword = QStringLiteral("pass");
+    rig.writeProfile("SERVER:img.example\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nTHLINK:src=\"http://*\"\r\n"
+                     "END:\r\n");
+    rig.writeData(QStringLiteral("post.txt"), QByteArray(ProxyTemplate).replace("%HOST%", "img.example"));
+    rig.server.enqueue(ScriptedHttpServer::reply(ok("<a href=\"http://img.example/i/1.png\">")));
+
+    QVERIFY(rig.start());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
+    QVERIFY(rig.isIdle());
+    QCOMPARE(rig.server.requests(), QList<QByteArray> { expected });
+    QCOMPARE(rig.statuses.first(), QStringLiteral("Соединение с img.example(127.0.0.1:%1...").arg(rig.server.port()));
+    QCOMPARE(rig.engine->ImageLink(), QStringLiteral("http://img.example/i/1.png"));
+    QCOMPARE(rig.engine->PreviewLink(), QStringLiteral("http://img.example/error"));
+}
+
+void tst_UploadEngineProxy::connectGoesDirectlyToTheServer()
+{
+    EngineRig rig; // its server is the proxy
+    QVERIFY(rig.serverStarted());
+    ScriptedHttpServer site;
+    QVERIFY(site.start());
+    rig.settings.UseProxy = true;
+    rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
+    rig.settings.ProxyPort = QString::number(rig.server.port());
+    rig.writeProfile("SERVER:img.example\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"http://*\"\r\nCONNECT:\r\n"
+                     "GOTOLINK:/page\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
+    rig.writeData(QStringLiteral("post.txt"), QByteArray(ProxyTemplate).replace("%HOST%", "img.example"));
+    rig.server.enqueue(ScriptedHttpServer::reply(ok("goto=\"http://" + site.hostAndPort() + "/page\"")));
+    site.enqueue(ScriptedHttpServer::reply(ok("<a href=\"http://" + site.hostAndPort() + "/i/9.png\">")));
+
+    QVERIFY(rig.start());
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
+    QCOMPARE(rig.server.connectionCount(), 1);
+    QCOMPARE(site.requests(), QList<QByteArray> { Data::BuildGetRequest(site.hostAndPort(), "/page") });
+    QCOMPARE(rig.engine->ImageLink(), QStringLiteral("http://") + site.hostAndPort() + QStringLiteral("/i/9.png"));
+}
+
+void tst_UploadEngineProxy::throughTinyproxy_data()
+{
+    QTest::addColumn<bool>("auth");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QString>("outcome");
+
+    QTest::newRow("right credentials") << true << QStringLiteral("secret") << QStringLiteral("link");
+    QTest::newRow("no credentials: 407 Proxy Authentication Required")
+        << false << QString() << QStringLiteral("Необходима авторизация на прокси-сервере");
+    // tinyproxy 1.11 refuses a wrong password with "401 Unauthorized", an ordinary reply without a link.
+    QTest::newRow("wrong password") << true << QStringLiteral("wrong") << QStringLiteral("refused");
+}
+
+void tst_UploadEngineProxy::throughTinyproxy()
+{
+    QFETCH(bool, auth);
+    QFETCH(QString, password);
+    QFETCH(QString, outcome);
+
+    if (TinyProxy::program().isEmpty())
+        QSKIP("tinyproxy is not installed (Debian package tinyproxy); the proxy path through a real proxy is "
+              "not tested");
+    TinyProxy proxy;
+    QVERIFY2(proxy.start(QStringLiteral("pictoferry"), QStringLiteral("secret")), qPrintable(proxy.errorText()));
+
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    rig.settings.UseProxy = true;
+    rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
+    rig.settings.ProxyPort = QString::number(proxy.port());
+    rig.settings.ProxyAuth = auth;
+    rig.settings.ProxyUser = QStringLiteral("pictoferry");
+    rig.settings.ProxyPassword = password;
+    rig.writeProfile(EngineRig::PlainScript);
+    rig.writeData(QStringLiteral("post.txt"), ProxyTemplate);
+    rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    if (outcome != QLatin1String("link")) {
+        QVERIFY(!rig.finished.contains(true));
+        QCOMPARE(rig.server.connectionCount(), 0);
+        if (outcome != QLatin1String("refused")) {
+            QCOMPARE(rig.engine->statusText(), outcome);
+            QVERIFY(rig.finished.isEmpty());
+        }
+        return;
+    }
+    QVERIFY2(rig.finished == QList<bool> { true }, qPrintable(rig.statuses.join(QLatin1Char('|'))));
+    QCOMPARE(rig.engine->ImageLink(), rig.expandText(QStringLiteral("http://%HOST%/i/1.png")));
+    QCOMPARE(rig.server.connectionCount(), 1);
+    const QByteArray forwarded = rig.server.requests().first();
+    QVERIFY2(forwarded.startsWith("POST /up HTTP/1."), forwarded.constData());
+    QVERIFY(!forwarded.contains("Proxy-Authorization"));
+    QVERIFY(forwarded.endsWith("\r\n\r\n" + EngineRig::Image));
+    QVERIFY(proxy.log().contains("Request (file descriptor"));
+}
+
+QTEST_MAIN(tst_UploadEngineProxy)
+#include "tst_UploadEngineProxy.moc"
