@@ -28,6 +28,8 @@ private slots:
     void requestToTheProxy_data();
     void requestToTheProxy();
     void connectGoesDirectlyToTheServer();
+    void unusableProxyEndsTheUpload_data();
+    void unusableProxyEndsTheUpload();
     void throughTinyproxy_data();
     void throughTinyproxy();
 };
@@ -95,6 +97,35 @@ void tst_UploadEngineProxy::connectGoesDirectlyToTheServer()
     QCOMPARE(rig.server.connectionCount(), 1);
     QCOMPARE(site.requests(), QList<QByteArray> { Data::BuildGetRequest(site.hostAndPort(), "/page") });
     QCOMPARE(rig.engine->ImageLink(), QStringLiteral("http://") + site.hostAndPort() + QStringLiteral("/i/9.png"));
+}
+
+void tst_UploadEngineProxy::unusableProxyEndsTheUpload_data()
+{
+    QTest::addColumn<QString>("host");
+    QTest::addColumn<QString>("port");
+
+    QTest::newRow("port not a number") << QStringLiteral("127.0.0.1") << QStringLiteral("http");
+    QTest::newRow("port empty") << QStringLiteral("127.0.0.1") << QString();
+    QTest::newRow("host empty") << QString() << QStringLiteral("3128");
+}
+
+void tst_UploadEngineProxy::unusableProxyEndsTheUpload()
+{
+    QFETCH(QString, host);
+    QFETCH(QString, port);
+
+    EngineRig rig;
+    rig.settings.UseProxy = true;
+    rig.settings.ProxyHost = host;
+    rig.settings.ProxyPort = port;
+    rig.writeProfile(EngineRig::PlainScript);
+    rig.writeData(QStringLiteral("post.txt"), ProxyTemplate);
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    QVERIFY2(
+        rig.engine->statusText().startsWith(QStringLiteral("Ошибка сокета #")), qPrintable(rig.engine->statusText()));
 }
 
 void tst_UploadEngineProxy::throughTinyproxy_data()
