@@ -77,8 +77,9 @@ signals:
     void linkTypesEnabledChanged(bool enabled);
     // The countdown label TOLabel: the seconds left, or empty.
     void countdownChanged(const QString& text);
-    // The script reached END; success unless the image link ends with "/error". The links, the image
-    // path and the status are final when this is emitted; a failure's message box follows it.
+    // The script reached END; success unless the image link ends with "/error". The links and the image
+    // path are final when this is emitted. On failure the engine then sets the status "Ошибка загрузки" and
+    // shows its message box. The engine must not be deleted synchronously from a connected slot.
     void finished(bool success);
 
 private:
