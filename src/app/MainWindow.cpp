@@ -4,6 +4,8 @@
 #include "controls/Buttons.h"
 #include "controls/Icons.h"
 #include "engine/AboutServer.h"
+#include "engine/AutomaticStart.h"
+#include "engine/UploadEngine.h"
 #include "image/ImageIntake.h"
 #include "image/ScrollingPic.h"
 #include "journal/Journal.h"
@@ -109,6 +111,21 @@ void MainWindow::bindControls()
                               this);
     m_links = new LinkTypesController(m_programFolder, m_linksType, m_text1, m_copyTo, m_openTB, this);
     m_links->bindLinkValues(&m_imageLink, &m_previewLink);
+
+    m_engine = new UploadEngine(m_programFolder, m_options.settings(), UploadEngine::DefaultCountdownIntervalMs, this);
+    m_engine->setMessageParent(this);
+    connect(m_engine, &UploadEngine::statusChanged, this, [this](const QString& text) {
+        m_st->setText(text);
+        m_st->repaint();
+    });
+    connect(m_engine, &UploadEngine::uploadButtonsChanged, this, [this](bool uploadVisible) {
+        m_command2->setVisible(uploadVisible);
+        m_commandStop->setVisible(!uploadVisible);
+    });
+    connect(m_engine, &UploadEngine::linkTypesEnabledChanged, m_linksType, &QWidget::setEnabled);
+    connect(m_engine, &UploadEngine::countdownChanged, m_toLabel, &QLabel::setText);
+    connect(m_engine, &UploadEngine::finished, this, &MainWindow::UploadFinished);
+    connect(m_commandStop, &QPushButton::clicked, m_engine, &UploadEngine::StopUpload);
 
     connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
     connect(m_goToSrv, &QPushButton::clicked, this, &MainWindow::GoToSrv);
@@ -252,6 +269,19 @@ void MainWindow::TakeCommandLine()
 
 void MainWindow::AutomaticStart()
 {
+    m_timer1->stop();
+    m_image->OpenImgFile(AutomaticStart::ImagePath(m_commandLineText, m_command.CmdAccepted, m_command.CmdFile));
+    if (!m_command.CmdAccepted)
+        return;
+    QStringList servers;
+    for (int i = 0; i < m_servers->count(); ++i)
+        servers.append(m_servers->itemText(i));
+    const int server = AutomaticStart::ServerIndex(servers, m_command.CmdServer, m_servers->currentIndex());
+    if (server != m_servers->currentIndex()) {
+        m_servers->setCurrentIndex(server);
+        ServerSelected();
+    }
+    UploadClicked();
 }
 
 void MainWindow::fillServerList()
@@ -302,13 +332,25 @@ void MainWindow::ShowServerInfo()
 
 void MainWindow::UploadClicked()
 {
-    Ini::SetFileName(m_options.optionsPath());
-    Ini().WInIi(MainSection, QStringLiteral("LastServer"), static_cast<qint16>(m_servers->currentIndex()));
-    if (CurrentImagePath().isEmpty()) {
-        Platform::ShowMessage(this, QStringLiteral("Чего закачивать-то будем?"),
-                              QStringLiteral("Не выбрано изображение!"), Platform::MessageIcon::Error);
+    m_engine->StartUpload(m_servers->currentIndex(), m_servers->currentText(), CurrentImagePath());
+}
+
+void MainWindow::UploadFinished(bool success)
+{
+    m_imageLink = m_engine->ImageLink();
+    m_previewLink = m_engine->PreviewLink();
+    m_links->FormatLink();
+    if (!success)
         return;
+    Journal::AppendJournalRecord(m_programFolder, m_engine->CurrentImagePath(), m_imageLink, m_previewLink);
+    if (!m_command.CmdAccepted)
+        return;
+    if (m_command.CmdLinkType > 0) {
+        m_links->SelectLinkType(m_command.CmdLinkType - 1);
+        m_links->CopyLink();
     }
+    if (m_command.CmdExit)
+        QTimer::singleShot(0, this, &QWidget::close);
 }
 
 void MainWindow::ShowJournal()

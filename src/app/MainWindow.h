@@ -7,6 +7,7 @@
 #include <QMainWindow>
 
 class ImageIntake;
+class UploadEngine;
 class LinkTypesController;
 class ScrollingPic;
 class QComboBox;
@@ -34,6 +35,7 @@ public:
     QString TempFolder() const { return m_tempFolder; }
     QString CommandLineText() const { return m_commandLineText; }
     const ParseCommandSting::CommandLineResults& commandLine() const { return m_command; }
+    UploadEngine* engine() const { return m_engine; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -53,6 +55,7 @@ private:
     void ShowJournal();
     void TakeCommandLine();
     void AutomaticStart();
+    void UploadFinished(bool success);
 
     QString m_programFolder;
     QString m_commandLineText;
@@ -92,4 +95,5 @@ private:
     QTimer* m_timer1 = nullptr;
     LinkTypesController* m_links = nullptr;
     ImageIntake* m_image = nullptr;
+    UploadEngine* m_engine = nullptr;
 };
