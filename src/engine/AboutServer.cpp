@@ -1,5 +1,6 @@
 #include "AboutServer.h"
 
+#include "controls/Buttons.h"
 #include "platform/Shell.h"
 
 #include <QFormLayout>
@@ -19,9 +20,7 @@ AboutServer::AboutServer(const ServerInfo& info, QWidget* parent)
     rows->setLabelAlignment(Qt::AlignRight);
     rows->setHorizontalSpacing(12);
     rows->setVerticalSpacing(8);
-    auto addRow = [rows](const QString& caption, QLabel* value) {
-        rows->addRow(new QLabel(caption), value);
-    };
+    auto addRow = [rows](const QString& caption, QLabel* value) { rows->addRow(new QLabel(caption), value); };
     addRow(QStringLiteral("Адрес:"), addLinkValue(QStringLiteral("URL"), info.URL));
     addRow(QStringLiteral("Правила:"), addLinkValue(QStringLiteral("URLtoRules"), info.URLtoRules));
 
@@ -35,8 +34,7 @@ AboutServer::AboutServer(const ServerInfo& info, QWidget* parent)
     hostTime->setObjectName(QStringLiteral("HostTime"));
     addRow(QStringLiteral("Время хранения изображения:"), hostTime);
 
-    auto* close = new QPushButton(QStringLiteral("Закрыть"));
-    close->setObjectName(QStringLiteral("CloseButton"));
+    auto* close = Buttons::CreateButton(QStringLiteral("Закрыть"), QStringLiteral("CloseButton"));
     close->setDefault(true);
     connect(close, &QPushButton::clicked, this, &QDialog::accept);
 

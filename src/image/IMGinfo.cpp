@@ -1,6 +1,7 @@
 #include "IMGinfo.h"
 
 #include "IndicatorPictures.h"
+#include "controls/Buttons.h"
 
 #include <QHBoxLayout>
 #include <QLabel>
@@ -63,8 +64,7 @@ IMGinfo::IMGinfo(
     verdict->setWordWrap(true);
     verdict->setMinimumWidth(360);
 
-    auto* ok = new QPushButton(QStringLiteral("ОК"), this);
-    ok->setObjectName(QStringLiteral("XpB1"));
+    auto* ok = Buttons::CreateButton(QStringLiteral("ОК"), QStringLiteral("XpB1"), this);
     ok->setDefault(true);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 

@@ -1,5 +1,6 @@
 #include "EditLinkTypes.h"
 
+#include "controls/Buttons.h"
 #include "links/LinkTypes.h"
 
 #include <QCheckBox>
@@ -66,11 +67,9 @@ EditLinkTypes::EditLinkTypes(QString programFolder, LinkTables& tables, QWidget*
     help->addWidget(new QLabel(QStringLiteral("IMGLINK = ссылка на изображение"), this));
     help->addWidget(new QLabel(QStringLiteral("THLINK = ссылка на превью"), this));
 
-    auto* ok = new QPushButton(QStringLiteral("ОК"), this);
-    ok->setObjectName(QStringLiteral("XpB1"));
+    auto* ok = Buttons::CreateButton(QStringLiteral("ОК"), QStringLiteral("XpB1"), this);
     ok->setDefault(true);
-    auto* cancel = new QPushButton(QStringLiteral("Отмена"), this);
-    cancel->setObjectName(QStringLiteral("Command3"));
+    auto* cancel = Buttons::CreateButton(QStringLiteral("Отмена"), QStringLiteral("Command3"), this);
     connect(ok, &QPushButton::clicked, this, &EditLinkTypes::SaveLinkTypes);
     connect(cancel, &QPushButton::clicked, this, &EditLinkTypes::reject);
 
