@@ -26,7 +26,8 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-namespace {
+namespace
+{
 
 const QString MainSection = QStringLiteral("Main");
 
@@ -94,21 +95,21 @@ void MainWindow::buildControls()
 void MainWindow::bindControls()
 {
     m_image = new ImageIntake(m_programFolder,
-                              {.RI = m_ri,
-                               .st = m_st,
-                               .Ftype = m_ftype,
-                               .RiL = m_riL,
-                               .SiL = m_siL,
-                               .Servers = m_servers,
-                               .Copy_to = m_copyTo,
-                               .OpenTB = m_openTB,
-                               .Command1 = m_command1,
-                               .zoom1 = m_zoom1,
-                               .zoom2 = m_zoom2,
-                               .OKupl = m_okUpl,
-                               .NoUpl = m_noUpl,
-                               .Command2 = m_command2},
-                              this);
+        { .RI = m_ri,
+            .st = m_st,
+            .Ftype = m_ftype,
+            .RiL = m_riL,
+            .SiL = m_siL,
+            .Servers = m_servers,
+            .Copy_to = m_copyTo,
+            .OpenTB = m_openTB,
+            .Command1 = m_command1,
+            .zoom1 = m_zoom1,
+            .zoom2 = m_zoom2,
+            .OKupl = m_okUpl,
+            .NoUpl = m_noUpl,
+            .Command2 = m_command2 },
+        this);
     m_links = new LinkTypesController(m_programFolder, m_linksType, m_text1, m_copyTo, m_openTB, this);
     m_links->bindLinkValues(&m_imageLink, &m_previewLink);
 
@@ -183,10 +184,10 @@ QWidget* MainWindow::buildActionPanel()
     m_servers->setObjectName(QStringLiteral("Servers"));
     m_servers->setEnabled(false);
     m_servers->setMinimumWidth(180);
-    m_sinfo = Buttons::CreateImageButton(Icons::ServerInfo(), QStringLiteral("Информация о сервере"),
-                                         QStringLiteral("Sinfo"));
-    m_goToSrv = Buttons::CreateImageButton(Icons::Site(), QStringLiteral("Открыть сайт сервера"),
-                                           QStringLiteral("GoToSrv"));
+    m_sinfo = Buttons::CreateImageButton(
+        Icons::ServerInfo(), QStringLiteral("Информация о сервере"), QStringLiteral("Sinfo"));
+    m_goToSrv
+        = Buttons::CreateImageButton(Icons::Site(), QStringLiteral("Открыть сайт сервера"), QStringLiteral("GoToSrv"));
     m_okUpl = Buttons::CreateImageButton(QIcon(), QString(), QStringLiteral("OKupl"));
     m_noUpl = Buttons::CreateImageButton(QIcon(), QString(), QStringLiteral("NoUpl"));
     m_okUpl->hide();
@@ -215,8 +216,10 @@ QWidget* MainWindow::buildActionPanel()
     m_text1 = new QLineEdit;
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_text1->setReadOnly(true);
-    m_copyTo = Buttons::CreateImageButton(Icons::Copy(), QStringLiteral("Копировать ссылку"), QStringLiteral("Copy_to"));
-    m_openTB = Buttons::CreateImageButton(Icons::OpenLink(), QStringLiteral("Открыть ссылку"), QStringLiteral("OpenTB"));
+    m_copyTo
+        = Buttons::CreateImageButton(Icons::Copy(), QStringLiteral("Копировать ссылку"), QStringLiteral("Copy_to"));
+    m_openTB
+        = Buttons::CreateImageButton(Icons::OpenLink(), QStringLiteral("Открыть ссылку"), QStringLiteral("OpenTB"));
     auto* linkRow = new QHBoxLayout;
     linkRow->addWidget(m_text1, 1);
     linkRow->addWidget(m_copyTo);
@@ -311,7 +314,7 @@ void MainWindow::ServerSelected()
 
 void MainWindow::CheckLimits()
 {
-    m_image->CheckServerLimits({m_serverInfo.MaxWidth, m_serverInfo.MaxHeight, m_serverInfo.MaxSize});
+    m_image->CheckServerLimits({ m_serverInfo.MaxWidth, m_serverInfo.MaxHeight, m_serverInfo.MaxSize });
 }
 
 QString MainWindow::CurrentImagePath() const

@@ -19,7 +19,8 @@ class QWidget;
 
 // The program's one window: its start-up prepares settings, services and the scratch folder, its
 // buttons start every function, its closing ends the program.
-class MainWindow final : public QMainWindow {
+class MainWindow final : public QMainWindow
+{
     Q_OBJECT
 public:
     // commandLineText: the arguments of the process as one text (see CommandLineText()).

@@ -4,7 +4,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace ScratchFolder {
+namespace ScratchFolder
+{
 
 QString Path(const QString& programFolder)
 {

@@ -3,7 +3,8 @@
 #include <QString>
 
 // The program's scratch folder "tmp" for clipboard pictures and converted files.
-namespace ScratchFolder {
+namespace ScratchFolder
+{
 
 QString Path(const QString& programFolder);
 

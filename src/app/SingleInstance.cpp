@@ -21,9 +21,9 @@ QString SingleInstance::LockPath(const QString& programFolder)
     QString folder = QStandardPaths::writableLocation(QStandardPaths::RuntimeLocation);
     if (folder.isEmpty())
         folder = QDir::tempPath();
-    const QByteArray key = QCryptographicHash::hash(QDir(programFolder).canonicalPath().toUtf8(),
-                                                    QCryptographicHash::Sha1)
-                               .toHex()
-                               .left(16);
+    const QByteArray key
+        = QCryptographicHash::hash(QDir(programFolder).canonicalPath().toUtf8(), QCryptographicHash::Sha1)
+              .toHex()
+              .left(16);
     return QDir(folder).filePath(QStringLiteral("pictoferry-%1.lock").arg(QString::fromLatin1(key)));
 }

@@ -7,7 +7,8 @@
 
 // Holds the lock that marks a program folder's instance as running, for the current user. A lock left
 // behind by a crashed instance is taken over.
-class SingleInstance final {
+class SingleInstance final
+{
 public:
     explicit SingleInstance(const QString& programFolder);
 

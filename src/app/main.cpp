@@ -9,7 +9,6 @@
 #include <QLocale>
 #include <QTranslator>
 
-
 int main(int argc, char* argv[])
 {
     QApplication app(argc, argv);
@@ -17,14 +16,14 @@ int main(int argc, char* argv[])
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
-                          QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+            QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         QApplication::installTranslator(&qtTranslator);
 
     const QString programFolder = QApplication::applicationDirPath();
     SingleInstance instance(programFolder);
     if (!instance.tryAcquire()) {
         Platform::ShowMessage(nullptr, QStringLiteral("Программа уже запущена!"), QStringLiteral("Внимание!"),
-                              Platform::MessageIcon::Information);
+            Platform::MessageIcon::Information);
         return 0;
     }
 

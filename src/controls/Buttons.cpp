@@ -2,7 +2,8 @@
 
 #include <QPushButton>
 
-namespace Buttons {
+namespace Buttons
+{
 
 QPushButton* CreateButton(const QString& caption, const QString& objectName, QWidget* parent)
 {

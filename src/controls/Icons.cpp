@@ -7,7 +7,8 @@
 
 #include <functional>
 
-namespace {
+namespace
+{
 
 constexpr int Size = 40; // drawn at twice the shown size for crisp high-density screens
 const QColor Ink(0x2b, 0x4a, 0x78);
@@ -33,22 +34,24 @@ void magnifier(QPainter& p)
 
 } // namespace
 
-namespace Icons {
+namespace Icons
+{
 
 QIcon Copy()
 {
     return draw([](QPainter& p) {
         p.drawRoundedRect(QRectF(6, 11, 18, 23), 3, 3);
-        p.drawPolyline(QPolygonF({QPointF(14, 11), QPointF(14, 6), QPointF(34, 6), QPointF(34, 27), QPointF(24, 27)}));
+        p.drawPolyline(
+            QPolygonF({ QPointF(14, 11), QPointF(14, 6), QPointF(34, 6), QPointF(34, 27), QPointF(24, 27) }));
     });
 }
 
 QIcon OpenLink()
 {
     return draw([](QPainter& p) {
-        p.drawPolyline(QPolygonF({QPointF(18, 8), QPointF(7, 8), QPointF(7, 33), QPointF(32, 33), QPointF(32, 22)}));
+        p.drawPolyline(QPolygonF({ QPointF(18, 8), QPointF(7, 8), QPointF(7, 33), QPointF(32, 33), QPointF(32, 22) }));
         p.drawLine(QPointF(18, 22), QPointF(33, 7));
-        p.drawPolyline(QPolygonF({QPointF(23, 7), QPointF(33, 7), QPointF(33, 17)}));
+        p.drawPolyline(QPolygonF({ QPointF(23, 7), QPointF(33, 7), QPointF(33, 17) }));
     });
 }
 

@@ -3,7 +3,8 @@
 #include <QIcon>
 
 // The program's small pictures, drawn as simple line glyphs so that they stay sharp at any scale.
-namespace Icons {
+namespace Icons
+{
 
 QIcon Copy();
 QIcon OpenLink();

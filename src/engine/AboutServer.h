@@ -7,7 +7,8 @@
 class QLabel;
 
 // "Информация о сервере": the selected service's addresses, limits and storage time.
-class AboutServer final : public QDialog {
+class AboutServer final : public QDialog
+{
     Q_OBJECT
 public:
     AboutServer(const ServerInfo& info, QWidget* parent = nullptr);

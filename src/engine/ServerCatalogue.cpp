@@ -5,20 +5,22 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 const QString ServerSuffix = QStringLiteral(".serv");
 const QString Unlimited = QStringLiteral("Неограничено");
 
 } // namespace
 
-namespace ServerCatalogue {
+namespace ServerCatalogue
+{
 
 QStringList BuildServerList(const QString& programFolder)
 {
     const QDir data(QDir(programFolder).filePath(QStringLiteral("data")));
     QStringList servers;
-    const QStringList files = data.entryList({QStringLiteral("*.*") + ServerSuffix}, QDir::Files, QDir::Name);
+    const QStringList files = data.entryList({ QStringLiteral("*.*") + ServerSuffix }, QDir::Files, QDir::Name);
     for (const QString& file : files)
         servers.append(file.chopped(ServerSuffix.size()));
     return servers;

@@ -14,7 +14,8 @@ struct ServerInfo {
 };
 
 // The hosting services offered: one per "name.tld.serv" profile in the program's data folder.
-namespace ServerCatalogue {
+namespace ServerCatalogue
+{
 
 // The service names (file names without ".serv"), sorted by name; empty when data/ is missing.
 QStringList BuildServerList(const QString& programFolder);

@@ -1,6 +1,7 @@
 #include "MessageBox.h"
 
-namespace {
+namespace
+{
 
 Platform::MessageHook& messageHook()
 {
@@ -25,13 +26,14 @@ QMessageBox::Icon toQtIcon(Platform::MessageIcon icon)
 
 } // namespace
 
-namespace Platform {
+namespace Platform
+{
 
-QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,
-                                        MessageIcon icon, QMessageBox::StandardButtons buttons)
+QMessageBox::StandardButton ShowMessage(
+    QWidget* parent, const QString& text, const QString& title, MessageIcon icon, QMessageBox::StandardButtons buttons)
 {
     if (messageHook())
-        return messageHook()({text, title, icon});
+        return messageHook()({ text, title, icon });
     QMessageBox box(toQtIcon(icon), title, text, buttons, parent);
     return static_cast<QMessageBox::StandardButton>(box.exec());
 }

@@ -9,7 +9,8 @@ class QWidget;
 
 // Every message box of the program goes through ShowMessage, so that tests can record the boxes and
 // answer them instead of a user.
-namespace Platform {
+namespace Platform
+{
 
 enum class MessageIcon { Information, Warning, Error, Question };
 
@@ -21,8 +22,8 @@ struct MessageRecord {
 
 using MessageHook = std::function<QMessageBox::StandardButton(const MessageRecord&)>;
 
-QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title,
-                                        MessageIcon icon, QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
+    QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 // Replaces the box with the hook (tests); an empty hook brings the real box back.
 void SetMessageHook(MessageHook hook);

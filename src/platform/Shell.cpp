@@ -4,7 +4,8 @@
 #include <QFileInfo>
 #include <QUrl>
 
-namespace {
+namespace
+{
 
 Platform::OpenHook& openHook()
 {
@@ -14,7 +15,8 @@ Platform::OpenHook& openHook()
 
 } // namespace
 
-namespace Platform {
+namespace Platform
+{
 
 void OpenWithShell(const QString& target)
 {

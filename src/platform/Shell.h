@@ -5,7 +5,8 @@
 #include <functional>
 
 // Hands an address or a file to the desktop ("open" in the file manager's sense).
-namespace Platform {
+namespace Platform
+{
 
 using OpenHook = std::function<void(const QString&)>;
 

@@ -4,7 +4,8 @@
 
 // The "upload with" entry of the file manager's context menu for JPEG, GIF and PNG files, kept as
 // freedesktop desktop entries in $XDG_DATA_HOME/applications (default ~/.local/share/applications).
-namespace ContextMenu {
+namespace ContextMenu
+{
 
 inline const QString Caption = QStringLiteral("Закачать при помощи Pictoferry");
 

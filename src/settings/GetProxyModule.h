@@ -5,7 +5,8 @@
 struct Settings;
 
 // The desktop's proxy, as the http_proxy (else HTTP_PROXY) environment variable gives it.
-namespace GetProxyModule {
+namespace GetProxyModule
+{
 
 // Selector 1: "1" when a proxy is set, else "0"; 2: the host (before the first colon of "host:port");
 // 3: the port (after that colon). Empty for 2 and 3 when no proxy is set or it has no colon.

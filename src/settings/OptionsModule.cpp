@@ -8,7 +8,8 @@
 #include <QDir>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 const QString OptionsSection = QStringLiteral("Options");
 
@@ -39,8 +40,7 @@ void OptionsModule::LoadOptions()
         = IniText::ToBoolean(ini.RINI(OptionsSection, QStringLiteral("LimitJournal"))).value_or(true);
     m_settings.JournalRows = static_cast<qint16>(
         IniText::ToInteger(ini.RINI(OptionsSection, QStringLiteral("JournalRows")), MinJournalRows, MaxJournalRows));
-    m_settings.CommandLine
-        = IniText::ToBoolean(ini.RINI(OptionsSection, QStringLiteral("CommandLine"))).value_or(true);
+    m_settings.CommandLine = IniText::ToBoolean(ini.RINI(OptionsSection, QStringLiteral("CommandLine"))).value_or(true);
 
     const QString credentials = Signature_module::LoadProxyCredentials(m_programFolder);
     if (!credentials.isEmpty()) {

@@ -16,7 +16,8 @@ struct Settings {
 };
 
 // Loads, defaults and saves the settings of one program folder.
-class OptionsModule final {
+class OptionsModule final
+{
 public:
     explicit OptionsModule(QString programFolder);
 

@@ -9,7 +9,8 @@
 #include <QPushButton>
 #include <QtTest>
 
-namespace {
+namespace
+{
 
 void writeProfiles(const TempProgramFolder& folder)
 {
@@ -20,7 +21,8 @@ void writeProfiles(const TempProgramFolder& folder)
 
 } // namespace
 
-class TestMainWindow : public QObject {
+class TestMainWindow : public QObject
+{
     Q_OBJECT
 
 private:
@@ -47,13 +49,20 @@ private slots:
     {
         QTest::addColumn<QString>("name");
         QTest::addColumn<QString>("caption");
-        QTest::newRow("open file") << "Command1" << "Открыть файл";
-        QTest::newRow("clipboard") << "XpB1" << "Из буфера";
-        QTest::newRow("upload") << "Command2" << "Закачать";
-        QTest::newRow("stop") << "CommandStop" << "Стоп";
-        QTest::newRow("journal") << "XpB3" << "Журнал закачек";
-        QTest::newRow("about") << "XpB2" << "О программе";
-        QTest::newRow("exit") << "Command3" << "Выход";
+        QTest::newRow("open file") << "Command1"
+                                   << "Открыть файл";
+        QTest::newRow("clipboard") << "XpB1"
+                                   << "Из буфера";
+        QTest::newRow("upload") << "Command2"
+                                << "Закачать";
+        QTest::newRow("stop") << "CommandStop"
+                              << "Стоп";
+        QTest::newRow("journal") << "XpB3"
+                                 << "Журнал закачек";
+        QTest::newRow("about") << "XpB2"
+                               << "О программе";
+        QTest::newRow("exit") << "Command3"
+                              << "Выход";
     }
 
     void controlsCarryTheirCaptions()
@@ -66,8 +75,8 @@ private slots:
         auto* button = window.findChild<QPushButton*>(name);
         QVERIFY(button);
         QCOMPARE(button->text(), caption);
-        for (const char* other : {"Servers", "LinksType", "Text1", "Copy_to", "OpenTB", "XpB4", "Sinfo", "GoToSrv",
-                                  "OKupl", "NoUpl", "zoom1", "zoom2", "st", "TOLabel", "Ftype", "RiL", "SiL", "RI"})
+        for (const char* other : { "Servers", "LinksType", "Text1", "Copy_to", "OpenTB", "XpB4", "Sinfo", "GoToSrv",
+                 "OKupl", "NoUpl", "zoom1", "zoom2", "st", "TOLabel", "Ftype", "RiL", "SiL", "RI" })
             QVERIFY2(window.findChild<QWidget*>(QLatin1String(other)), other);
     }
 

@@ -5,7 +5,8 @@
 #include <QList>
 
 // Records every message box while it lives and answers each with a chosen button.
-class MessageRecorder final {
+class MessageRecorder final
+{
 public:
     explicit MessageRecorder(QMessageBox::StandardButton answer = QMessageBox::Ok);
     ~MessageRecorder();

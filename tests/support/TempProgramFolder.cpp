@@ -5,7 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
-namespace {
+namespace
+{
 
 void copyFolder(const QString& from, const QString& to)
 {

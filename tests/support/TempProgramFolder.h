@@ -6,7 +6,8 @@
 
 // A program folder in a temporary directory, removed with the object. It starts empty; tests add the
 // shipped profiles and journal templates, or files of their own.
-class TempProgramFolder final {
+class TempProgramFolder final
+{
 public:
     TempProgramFolder();
 
