@@ -5,6 +5,7 @@
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>
+#include <QDialog>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -28,9 +29,21 @@ int main(int argc, char* argv[])
     }
 
     MainWindow window(programFolder, ParseCommandSting::CommandLineText(QApplication::arguments().mid(1)));
+    // Logout or kill: end open dialogs and message boxes, shut down through the window, leave the loop.
     TerminationSignals termination;
-    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, &QWidget::close);
+    bool terminated = false;
+    QObject::connect(&termination, &TerminationSignals::terminationRequested, &window, [&window, &terminated] {
+        terminated = true;
+        for (QWidget* widget : QApplication::topLevelWidgets()) {
+            if (auto* dialog = qobject_cast<QDialog*>(widget); dialog && dialog->isVisible())
+                dialog->done(QDialog::Rejected);
+        }
+        window.close();
+        QCoreApplication::quit();
+    });
     window.StartUp();
+    if (terminated)
+        return 0;
     window.show();
     return QApplication::exec();
 }
