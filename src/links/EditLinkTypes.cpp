@@ -52,7 +52,7 @@ EditLinkTypes::EditLinkTypes(QString programFolder, LinkTables& tables, QWidget*
         row.title->setMinimumWidth(160);
         row.pattern = new QLineEdit(slot.pattern, this);
         row.pattern->setObjectName(QStringLiteral("LinksType%1").arg(r));
-        row.pattern->setMinimumWidth(260);
+        row.pattern->setMinimumWidth(340);
         row.title->installEventFilter(this);
         row.pattern->installEventFilter(this);
         grid->addWidget(row.enCheck, r + 1, 0, Qt::AlignHCenter);
