@@ -491,6 +491,20 @@ private slots:
             }(),
             qPrintable(QStringLiteral("clipboard holds \"%1\"; %2").arg(clipboard, report(program))), StartTimeoutMs);
         QVERIFY2(program->state() == QProcess::Running, qPrintable(report(program)));
+        program->terminate();
+        QTRY_VERIFY2_WITH_TIMEOUT(program->state() == QProcess::NotRunning, qPrintable(report(program)), ExitTimeoutMs);
+        QVERIFY2(
+            program->exitStatus() == QProcess::NormalExit && program->exitCode() == 0, qPrintable(report(program)));
+
+        // With -e the program ends by itself on a display too, owning the clipboard as it quits.
+        Rig another;
+        QVERIFY(prepare(another));
+        another.server.enqueue(ScriptedHttpServer::reply(replyWithLinks(another.server.hostAndPort())));
+        QProcess* ending
+            = start(another, unattended(another, { QStringLiteral("-c=1"), QStringLiteral("-e") }), displayName);
+        QTRY_VERIFY2_WITH_TIMEOUT(ending->state() == QProcess::NotRunning, qPrintable(report(ending)), ExitTimeoutMs);
+        QVERIFY2(ending->exitStatus() == QProcess::NormalExit && ending->exitCode() == 0, qPrintable(report(ending)));
+        QCOMPARE(journal(another).count("\r\n"), 1);
     }
 };
 
