@@ -273,8 +273,9 @@ void MainWindow::TakeCommandLine()
 void MainWindow::AutomaticStart()
 {
     m_timer1->stop();
-    m_image->OpenImgFile(AutomaticStart::ImagePath(m_commandLineText, m_command.CmdAccepted, m_command.CmdFile));
-    if (!m_command.CmdAccepted)
+    const QString path = AutomaticStart::ImagePath(m_commandLineText, m_command.CmdAccepted, m_command.CmdFile);
+    // A picture that cannot be shown has had its message; there is nothing to upload.
+    if (!m_image->OpenImgFile(path) || !m_command.CmdAccepted)
         return;
     QStringList servers;
     for (int i = 0; i < m_servers->count(); ++i)

@@ -392,6 +392,9 @@ private slots:
         QVERIFY(!window.engine()->isScriptOpen());
         QVERIFY(window.isVisible());
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("journal.txt"))));
+        // Only the open error: no second box asking for a picture, and the service choice is not stored.
+        QCOMPARE(messages.messages().size(), 1);
+        QVERIFY(!folder.readFile(QStringLiteral("options.ini")).contains("LastServer"));
     }
 };
 
