@@ -4,6 +4,7 @@
 #include "app/MainWindow.h"
 #include "engine/UploadEngine.h"
 #include "platform/ProfileFile.h"
+#include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
@@ -77,15 +78,6 @@ class TestCommandLineStartUp : public QObject
 private:
     QTemporaryDir m_desktop;
 
-    template <typename T>
-    static T* control(const MainWindow& window, const char* name)
-    {
-        auto* widget = window.findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("control %s is missing", name);
-        return widget;
-    }
-
     static QString clipboardText() { return QGuiApplication::clipboard()->text(); }
 
     static QByteArray journal(const TempProgramFolder& folder)
@@ -152,12 +144,12 @@ private slots:
         MainWindow window(folder.path(), commandLine);
         window.StartUp();
         window.show();
-        QCOMPARE(control<QTimer>(window, "Timer1")->isActive(), opened);
+        QCOMPARE(FindControl<QTimer>(window, "Timer1")->isActive(), opened);
         QVERIFY(!window.commandLine().CmdAccepted);
         if (opened) {
             QTRY_COMPARE(window.CurrentImagePath(), path);
-            QVERIFY(control<QComboBox>(window, "Servers")->isEnabled());
-            QCOMPARE(control<QLabel>(window, "st")->text(), path);
+            QVERIFY(FindControl<QComboBox>(window, "Servers")->isEnabled());
+            QCOMPARE(FindControl<QLabel>(window, "st")->text(), path);
         } else {
             QCOMPARE(window.CurrentImagePath(), QString());
         }
@@ -213,7 +205,7 @@ private slots:
         window.StartUp();
         window.show();
         QVERIFY(window.commandLine().CmdAccepted);
-        QVERIFY(control<QTimer>(window, "Timer1")->isActive());
+        QVERIFY(FindControl<QTimer>(window, "Timer1")->isActive());
         QTRY_COMPARE_WITH_TIMEOUT(journal(folder).count("\r\n"), 1, UploadTimeoutMs);
 
         QCOMPARE(server.connectionCount(), 1);
@@ -221,7 +213,7 @@ private slots:
             server.requests().at(0).startsWith(requestLine + " HTTP/1.0\r\n"), server.requests().at(0).constData());
         QVERIFY(server.requests().at(0).endsWith(folder.readFile(QStringLiteral("pictures/снимок с дачи.jpg"))));
         QVERIFY(journal(folder).startsWith(path.toUtf8() + '\t' + imageLink(host, 1).toUtf8() + '\t'));
-        const auto* servers = control<QComboBox>(window, "Servers");
+        const auto* servers = FindControl<QComboBox>(window, "Servers");
         QCOMPARE(servers->currentText(), QString::fromLatin1(requestLine.mid(6)));
         QCOMPARE(ProfileFile::ReadValue(folder.filePath(QStringLiteral("options.ini")), "Main", "LastServer"),
             QByteArray::number(servers->currentIndex()));
@@ -229,13 +221,13 @@ private slots:
         const QString expected = QString(clipboard)
                                      .replace(QStringLiteral("IMG"), imageLink(host, 1))
                                      .replace(QStringLiteral("TH"), previewLink(host, 1));
-        const auto* linksType = control<QComboBox>(window, "LinksType");
+        const auto* linksType = FindControl<QComboBox>(window, "LinksType");
         QCOMPARE(linksType->currentIndex(), linkType < 0 ? 3 : linkType);
         if (clipboard.isEmpty()) {
             QCOMPARE(clipboardText(), ClipboardBefore);
         } else {
             QCOMPARE(clipboardText(), expected);
-            QCOMPARE(control<QLineEdit>(window, "Text1")->text(), expected);
+            QCOMPARE(FindControl<QLineEdit>(window, "Text1")->text(), expected);
         }
         if (closes)
             QTRY_VERIFY(!window.isVisible());
@@ -264,11 +256,11 @@ private slots:
         QCOMPARE(clipboardText(), previewLink(host, 1));
 
         // The user picks another link type and uploads again by hand.
-        auto* linksType = control<QComboBox>(window, "LinksType");
+        auto* linksType = FindControl<QComboBox>(window, "LinksType");
         linksType->setCurrentIndex(0);
-        QCOMPARE(control<QLineEdit>(window, "Text1")->text(), imageLink(host, 1));
+        QCOMPARE(FindControl<QLineEdit>(window, "Text1")->text(), imageLink(host, 1));
         QGuiApplication::clipboard()->setText(ClipboardBefore);
-        control<QPushButton>(window, "Command2")->click();
+        FindControl<QPushButton>(window, "Command2")->click();
         QTRY_COMPARE_WITH_TIMEOUT(journal(folder).count("\r\n"), 2, UploadTimeoutMs);
         QCOMPARE(server.connectionCount(), 2);
         QCOMPARE(linksType->currentIndex(), 1);
@@ -319,7 +311,7 @@ private slots:
         QTest::qWait(50);
         QVERIFY(window.isVisible());
         QCOMPARE(clipboardText(), ClipboardBefore);
-        QCOMPARE(control<QComboBox>(window, "LinksType")->currentIndex(), 0);
+        QCOMPARE(FindControl<QComboBox>(window, "LinksType")->currentIndex(), 0);
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("journal.txt"))));
     }
 
@@ -361,7 +353,7 @@ private slots:
         QCOMPARE(messages.messages().first().title, QStringLiteral("Ошибка"));
         QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Error);
         QVERIFY(!window.commandLine().CmdAccepted);
-        QVERIFY(!control<QTimer>(window, "Timer1")->isActive());
+        QVERIFY(!FindControl<QTimer>(window, "Timer1")->isActive());
         QTest::qWait(50);
         QCOMPARE(window.CurrentImagePath(), QString());
         QVERIFY(!window.engine()->isScriptOpen());

@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/TempProgramFolder.h"
 
@@ -27,15 +28,6 @@ class TestMainWindow : public QObject
 
 private:
     QTemporaryDir m_desktop;
-
-    template <typename T>
-    static T* control(const MainWindow& window, const char* name)
-    {
-        auto* widget = window.findChild<T*>(QLatin1String(name));
-        if (!widget)
-            qFatal("control %s is missing", name);
-        return widget;
-    }
 
 private slots:
     void initTestCase()
@@ -91,15 +83,15 @@ private slots:
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("options.ini"))));
         QVERIFY(QFile::exists(folder.filePath(QStringLiteral("tmp"))));
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("tmp/left-over.bmp"))));
-        auto* servers = control<QComboBox>(window, "Servers");
+        auto* servers = FindControl<QComboBox>(window, "Servers");
         QCOMPARE(servers->count(), 2);
         QCOMPARE(servers->currentText(), QStringLiteral("alpha.example"));
         QVERIFY(!servers->isEnabled());
-        QVERIFY(control<QPushButton>(window, "Command2")->isEnabled());
-        QVERIFY(!control<QPushButton>(window, "GoToSrv")->isHidden());
-        QVERIFY(!control<QPushButton>(window, "Sinfo")->isHidden());
+        QVERIFY(FindControl<QPushButton>(window, "Command2")->isEnabled());
+        QVERIFY(!FindControl<QPushButton>(window, "GoToSrv")->isHidden());
+        QVERIFY(!FindControl<QPushButton>(window, "Sinfo")->isHidden());
         QCOMPARE(window.serverInfo().MaxWidth, qint16(640));
-        QVERIFY(control<QPushButton>(window, "CommandStop")->isHidden());
+        QVERIFY(FindControl<QPushButton>(window, "CommandStop")->isHidden());
     }
 
     void storedServerPositionIsSelected_data()
@@ -120,7 +112,7 @@ private slots:
         folder.writeFile(QStringLiteral("options.ini"), "[Main]\r\nLastServer=" + lastServer + "\r\n");
         MainWindow window(folder.path(), QString());
         window.StartUp();
-        QCOMPARE(control<QComboBox>(window, "Servers")->currentText(), selected);
+        QCOMPARE(FindControl<QComboBox>(window, "Servers")->currentText(), selected);
     }
 
     void serviceWithoutInfoForgetsThePreviousLimits()
@@ -129,13 +121,13 @@ private slots:
         writeProfiles(folder);
         MainWindow window(folder.path(), QString());
         window.StartUp();
-        auto* servers = control<QComboBox>(window, "Servers");
+        auto* servers = FindControl<QComboBox>(window, "Servers");
         servers->setEnabled(true);
         servers->setCurrentIndex(1);
         emit servers->activated(1);
         QCOMPARE(window.serverInfo().MaxWidth, qint16(0));
-        QVERIFY(control<QPushButton>(window, "Sinfo")->isHidden());
-        QVERIFY(!control<QPushButton>(window, "GoToSrv")->isHidden());
+        QVERIFY(FindControl<QPushButton>(window, "Sinfo")->isHidden());
+        QVERIFY(!FindControl<QPushButton>(window, "GoToSrv")->isHidden());
     }
 
     void noProfilesDisablesUpload()
@@ -143,10 +135,10 @@ private slots:
         TempProgramFolder folder;
         MainWindow window(folder.path(), QString());
         window.StartUp();
-        QCOMPARE(control<QComboBox>(window, "Servers")->count(), 0);
-        QVERIFY(!control<QPushButton>(window, "Command2")->isEnabled());
-        QVERIFY(control<QPushButton>(window, "GoToSrv")->isHidden());
-        QVERIFY(control<QPushButton>(window, "Sinfo")->isHidden());
+        QCOMPARE(FindControl<QComboBox>(window, "Servers")->count(), 0);
+        QVERIFY(!FindControl<QPushButton>(window, "Command2")->isEnabled());
+        QVERIFY(FindControl<QPushButton>(window, "GoToSrv")->isHidden());
+        QVERIFY(FindControl<QPushButton>(window, "Sinfo")->isHidden());
     }
 
     void uploadWithoutImageAsksForOneAndRemembersTheService()
@@ -156,13 +148,13 @@ private slots:
         MainWindow window(folder.path(), QString());
         window.StartUp();
         MessageRecorder messages;
-        control<QPushButton>(window, "Command2")->click();
+        FindControl<QPushButton>(window, "Command2")->click();
         QCOMPARE(messages.messages().size(), 1);
         QCOMPARE(messages.messages().first().text, QStringLiteral("Чего закачивать-то будем?"));
         QCOMPARE(messages.messages().first().title, QStringLiteral("Не выбрано изображение!"));
         QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Error);
         QVERIFY(folder.readFile(QStringLiteral("options.ini")).contains("LastServer=0\r\n"));
-        QVERIFY(control<QPushButton>(window, "CommandStop")->isHidden());
+        QVERIFY(FindControl<QPushButton>(window, "CommandStop")->isHidden());
     }
 
     void closingEmptiesTheScratchFolder()
