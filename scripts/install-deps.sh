@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
-# Installs what a fresh Debian 12 machine lacks to build Pictoferry; with "--tests" also what the tests
-# start (an HTTP proxy) and what a display-less check of the program uses.
+# Installs what a fresh Debian 12 machine lacks to build and run Pictoferry (xdg-utils opens the journal
+# page and links in the desktop's browser); with "--tests" also the HTTP proxy that the proxy tests start
+# and the virtual display and clipboard tool of the clipboard test.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build pkgconf qt6-base-dev qt6-translations-l10n libgif-dev libimagequant-dev)
+packages=(cmake g++ ninja-build pkgconf qt6-base-dev qt6-translations-l10n libgif-dev libimagequant-dev xdg-utils)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(tinyproxy xvfb xauth xclip)
 fi
