@@ -104,6 +104,9 @@ void LinkTypesController::applyFormat(int position)
     if (!text)
         return;
     m_text1->setText(*text);
+    // Setting the text it already holds emits no textChanged, yet the buttons must follow it all the
+    // same (a new image hid them; an upload may bring the same link back).
+    followLinkText(*text);
     m_text1->setFocus();
 }
 

@@ -79,6 +79,7 @@ private slots:
     void editorConfirmationRebuildsSelector();
     void buttonsFollowLinkText_data();
     void buttonsFollowLinkText();
+    void sameLinkAfterNewImageShowsButtons();
     void clickSelectsWholeText();
     void copyAndOpenButtons();
     void commandLineFollowUp();
@@ -268,6 +269,25 @@ void tst_LinkTypesController::buttonsFollowLinkText()
     window.text1->setText(text);
     QCOMPARE(!window.copyTo->isHidden(), shown);
     QCOMPARE(!window.openTB->isHidden(), shown);
+}
+
+void tst_LinkTypesController::sameLinkAfterNewImageShowsButtons()
+{
+    // A new image hides the buttons but keeps the text; an upload that brings the very same link back
+    // (the same file again, a service that recognises the picture) still ends with both buttons shown.
+    TempProgramFolder folder;
+    Window window(folder.path());
+    window.controller->Startup();
+    window.controller->setLinkValues(ImageA, QString());
+    window.controller->FormatLink();
+    window.copyTo->hide();
+    window.openTB->hide();
+
+    window.controller->setLinkValues(ImageA, QString());
+    window.controller->FormatLink();
+    QCOMPARE(window.text1->text(), ImageA);
+    QVERIFY(!window.copyTo->isHidden());
+    QVERIFY(!window.openTB->isHidden());
 }
 
 void tst_LinkTypesController::clickSelectsWholeText()
