@@ -420,11 +420,7 @@ void UploadEngine::handleServerClose()
         return;
 
     if (isProxyAuthorizationDemand(m_session.ReplyBuffer)) {
-        closeScript();
-        setStatus(QStringLiteral("Необходима авторизация на прокси-сервере"));
-        StopReplyTimeout();
-        m_mt->stop();
-        setUploadVisible(true);
+        endUpload(QStringLiteral("Необходима авторизация на прокси-сервере"));
         return;
     }
 
