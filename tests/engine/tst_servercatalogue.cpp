@@ -1,5 +1,6 @@
 #include "engine/AboutServer.h"
 #include "engine/ServerCatalogue.h"
+#include "platform/Shell.h"
 #include "support/TempProgramFolder.h"
 
 #include <QLabel>
@@ -65,6 +66,29 @@ private slots:
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("MaxDimensions"))->text(), QStringLiteral("0 x 600"));
         QCOMPARE(window.findChild<QLabel*>(QStringLiteral("HostTime"))->text(), QStringLiteral("Неизвестно"));
         QVERIFY(window.findChild<QLabel*>(QStringLiteral("URL"))->text().contains(QStringLiteral("&amp;b=&lt;2&gt;")));
+    }
+
+    void informationWindowOpensAddressesAsWritten_data()
+    {
+        QTest::addColumn<QString>("label");
+        QTest::newRow("site address") << QStringLiteral("URL");
+        QTest::newRow("rules address") << QStringLiteral("URLtoRules");
+    }
+
+    void informationWindowOpensAddressesAsWritten()
+    {
+        QFETCH(QString, label);
+        ServerInfo info;
+        info.URL = QStringLiteral("http://pics.example/?a=1&b=<2>");
+        info.URLtoRules = QStringLiteral("pics.example/Правила");
+        QStringList opened;
+        Platform::SetOpenHook([&opened](const QString& target) { opened << target; });
+        AboutServer window(info);
+        QLabel* value = window.findChild<QLabel*>(label);
+        QVERIFY(value);
+        emit value->linkActivated(QStringLiteral("#"));
+        Platform::SetOpenHook({});
+        QCOMPARE(opened, QStringList { label == QLatin1String("URL") ? info.URL : info.URLtoRules });
     }
 };
 
