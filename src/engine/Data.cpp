@@ -181,7 +181,8 @@ PostRequest BuildPostRequest(const PostRequestInput& input)
         }
     }
 
-    if (!request.join(image, result.bytes)) {
+    result.built = request.join(image, result.bytes);
+    if (!result.built) {
         result.bytes.clear();
         result.unreadableFile = input.imagePath;
     }

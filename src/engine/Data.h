@@ -23,9 +23,10 @@ struct PostRequestInput {
 
 struct PostRequest {
     QByteArray bytes;
-    // The file that could not be read (template or image); empty when the request was built.
+    bool built = false;
+    // The file that could not be read (template or image) when the request was not built.
     QString unreadableFile;
-    bool ok() const { return unreadableFile.isEmpty(); }
+    bool ok() const { return built; }
 };
 
 // Fills the template's placeholders (each at its first occurrence in the template's own text, never

@@ -268,6 +268,7 @@ void tst_Data::postRequestUnreadableFile_data()
                                    << "image";
     QTest::newRow("image is a folder") << true << "folder.png"
                                        << "image";
+    QTest::newRow("no image path") << true << QString() << "image";
 }
 
 void tst_Data::postRequestUnreadableFile()
@@ -284,7 +285,7 @@ void tst_Data::postRequestUnreadableFile()
 
     Data::PostRequestInput input;
     input.templatePath = folder.filePath(QStringLiteral("data/template.txt"));
-    input.imagePath = folder.filePath(imageName);
+    input.imagePath = imageName.isEmpty() ? QString() : folder.filePath(imageName);
     const Data::PostRequest request = Data::BuildPostRequest(input);
     QVERIFY(!request.ok());
     QVERIFY(request.bytes.isEmpty());
