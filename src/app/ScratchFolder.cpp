@@ -22,7 +22,9 @@ void Empty(const QString& folder)
 {
     const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files | QDir::Hidden | QDir::System);
     for (const QFileInfo& file : files) {
-        if (file.isWritable())
+        // A read-only file is one without its owner's write permission; isWritable() would ask whether
+        // this user may write it, which is always so for root.
+        if (file.permissions().testFlag(QFileDevice::WriteOwner))
             QFile::remove(file.filePath());
     }
 }
