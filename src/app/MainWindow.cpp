@@ -266,7 +266,8 @@ void MainWindow::TakeCommandLine()
         m_command = parse.results;
         ParseCommandSting::ShowErrors(this, parse.errors);
     }
-    if (QFileInfo::exists(m_commandLineText) || m_command.CmdAccepted)
+    // A folder is no picture file; the parse asks the same of its path.
+    if (QFileInfo(m_commandLineText).isFile() || m_command.CmdAccepted)
         m_timer1->start();
 }
 

@@ -115,7 +115,8 @@ private slots:
 
     void pathAloneOpensThePictureWithoutUpload_data()
     {
-        QTest::addColumn<QString>("commandLine"); // "PICTURE" stands for the picture's path
+        // "PICTURE" stands for the picture's path, "FOLDER" for the folder that holds it.
+        QTest::addColumn<QString>("commandLine");
         QTest::addColumn<bool>("commandLineSetting");
         QTest::addColumn<bool>("opened");
         QTest::newRow("quoted path, command line on") << "\"PICTURE\"" << true << true;
@@ -123,6 +124,7 @@ private slots:
         QTest::newRow("unquoted path") << "PICTURE" << true << true;
         QTest::newRow("unquoted path of no file") << "PICTURE.missing" << true << false;
         QTest::newRow("quoted path of no file") << "\"PICTURE.missing\"" << true << false;
+        QTest::newRow("folder of the picture") << "\"FOLDER\"" << true << false;
     }
 
     void pathAloneOpensThePictureWithoutUpload()
@@ -139,6 +141,7 @@ private slots:
                 folder.filePath(QStringLiteral("options.ini")), "Options", "CommandLine", "False"));
         const QString path = picture(folder);
         commandLine.replace(QStringLiteral("PICTURE"), path);
+        commandLine.replace(QStringLiteral("FOLDER"), QFileInfo(path).path());
 
         MessageRecorder messages;
         MainWindow window(folder.path(), commandLine);

@@ -55,6 +55,12 @@ private slots:
                                << "О программе";
         QTest::newRow("exit") << "Command3"
                               << "Выход";
+        QTest::newRow("server label") << "Label2"
+                                      << "Выберите сервер:";
+        QTest::newRow("link type label") << "Label1"
+                                         << "Тип ссылки:";
+        QTest::newRow("status line") << "st"
+                                     << "Ready";
     }
 
     void controlsCarryTheirCaptions()
@@ -64,9 +70,10 @@ private slots:
         TempProgramFolder folder;
         MainWindow window(folder.path(), QString());
         QCOMPARE(window.windowTitle(), QStringLiteral("Pictoferry"));
-        auto* button = window.findChild<QPushButton*>(name);
-        QVERIFY(button);
-        QCOMPARE(button->text(), caption);
+        // Buttons and labels alike carry their caption in the "text" property.
+        auto* control = window.findChild<QWidget*>(name);
+        QVERIFY(control);
+        QCOMPARE(control->property("text").toString(), caption);
         for (const char* other : { "Servers", "LinksType", "Text1", "Copy_to", "OpenTB", "XpB4", "Sinfo", "GoToSrv",
                  "OKupl", "NoUpl", "zoom1", "zoom2", "st", "TOLabel", "Ftype", "RiL", "SiL", "RI" })
             QVERIFY2(window.findChild<QWidget*>(QLatin1String(other)), other);
