@@ -20,7 +20,9 @@ QStringList BuildServerList(const QString& programFolder)
 {
     const QDir data(QDir(programFolder).filePath(QStringLiteral("data")));
     QStringList servers;
-    const QStringList files = data.entryList({ QStringLiteral("*.*") + ServerSuffix }, QDir::Files, QDir::Name);
+    // Matched with case, so every listed name + ".serv" is a file that the upload can open.
+    const QStringList files
+        = data.entryList({ QStringLiteral("*.*") + ServerSuffix }, QDir::Files | QDir::CaseSensitive, QDir::Name);
     for (const QString& file : files)
         servers.append(file.chopped(ServerSuffix.size()));
     return servers;

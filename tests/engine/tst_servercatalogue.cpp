@@ -14,8 +14,8 @@ private slots:
     void listsOnlyDottedProfilesSortedByName()
     {
         TempProgramFolder folder;
-        for (const char* name :
-            { "zeta.org.serv", "alpha.net.serv", "nodot.serv", "beta.com.info", "b.ru.serv", "alpha.net.post.txt" })
+        for (const char* name : { "zeta.org.serv", "alpha.net.serv", "nodot.serv", "beta.com.info", "b.ru.serv",
+                 "alpha.net.post.txt", "upper.case.SERV" })
             folder.writeFile(QStringLiteral("data/") + QLatin1String(name), "SERVER:x\r\n");
         QCOMPARE(ServerCatalogue::BuildServerList(folder.path()),
             QStringList({ QStringLiteral("alpha.net"), QStringLiteral("b.ru"), QStringLiteral("zeta.org") }));
