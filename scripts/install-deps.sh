@@ -16,7 +16,15 @@ done
 [[ ${#missing[@]} -eq 0 ]] && exit 0
 
 sudo=""
-[[ $(id -u) -ne 0 ]] && sudo="sudo"
+if [[ $(id -u) -ne 0 ]]; then
+    # A Debian installed with a root password has no sudo: say what to do instead of "command not found".
+    if ! command -v sudo >/dev/null; then
+        echo "Missing packages: ${missing[*]}" >&2
+        echo "Install them as root (su -c 'apt-get install ${missing[*]}') or run this script as root." >&2
+        exit 1
+    fi
+    sudo="sudo"
+fi
 export DEBIAN_FRONTEND=noninteractive
 $sudo apt-get update -q
 $sudo apt-get install -y -q --no-install-recommends "${missing[@]}"
