@@ -21,8 +21,8 @@ QStringList BuildServerList(const QString& programFolder)
     const QDir data(QDir(programFolder).filePath(QStringLiteral("data")));
     QStringList servers;
     // Matched with case, so every listed name + ".serv" is a file that the upload can open.
-    const QStringList files
-        = data.entryList({ QStringLiteral("*.*") + ServerSuffix }, QDir::Files | QDir::CaseSensitive, QDir::Name);
+    const QStringList files = data.entryList(
+        { QStringLiteral("*.*") + ServerSuffix }, QDir::Files | QDir::CaseSensitive, QDir::Name | QDir::IgnoreCase);
     for (const QString& file : files)
         servers.append(file.chopped(ServerSuffix.size()));
     return servers;

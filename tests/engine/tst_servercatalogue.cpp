@@ -15,10 +15,11 @@ private slots:
     {
         TempProgramFolder folder;
         for (const char* name : { "zeta.org.serv", "alpha.net.serv", "nodot.serv", "beta.com.info", "b.ru.serv",
-                 "alpha.net.post.txt", "upper.case.SERV" })
+                 "alpha.net.post.txt", "upper.case.SERV", "Beta.org.serv" })
             folder.writeFile(QStringLiteral("data/") + QLatin1String(name), "SERVER:x\r\n");
         QCOMPARE(ServerCatalogue::BuildServerList(folder.path()),
-            QStringList({ QStringLiteral("alpha.net"), QStringLiteral("b.ru"), QStringLiteral("zeta.org") }));
+            QStringList({ QStringLiteral("alpha.net"), QStringLiteral("b.ru"), QStringLiteral("Beta.org"),
+                QStringLiteral("zeta.org") }));
     }
 
     void missingDataFolderGivesEmptyList()
