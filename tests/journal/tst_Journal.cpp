@@ -25,6 +25,13 @@ void writeTemplates(const TempProgramFolder& folder, const QByteArray& row = Row
     folder.writeFile(QStringLiteral("journal/nofile.gif"), "GIF89a");
 }
 
+// An executable xdg-open in the folder's bin/, for a PATH that points there.
+void writeFakeXdgOpen(const TempProgramFolder& folder)
+{
+    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
+    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+}
+
 QString page(const TempProgramFolder& folder)
 {
     return QString::fromUtf8(folder.readFile(QStringLiteral("journal/journal.htm")));
@@ -308,8 +315,7 @@ void tst_Journal::rowLimit()
 
     MessageRecorder messages;
     Journal::SetLauncherHook([](const QString&, const QStringList&) { return true; });
-    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
-    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    writeFakeXdgOpen(folder);
     PathOverride path(folder.filePath(QStringLiteral("bin")));
     Journal::ShowJournal(nullptr, folder.path(), limitJournal, journalRows);
 
@@ -404,8 +410,7 @@ void tst_Journal::showJournalOpensPageWithXdgOpen()
     TempProgramFolder folder;
     writeTemplates(folder);
     folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
-    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
-    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    writeFakeXdgOpen(folder);
     PathOverride path(folder.filePath(QStringLiteral("bin")));
 
     MessageRecorder messages;
@@ -469,8 +474,7 @@ void tst_Journal::showJournalReportsFailedStart()
     TempProgramFolder folder;
     writeTemplates(folder);
     folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
-    folder.writeFile(QStringLiteral("bin/xdg-open"), "#!/bin/sh\n");
-    QFile::setPermissions(folder.filePath(QStringLiteral("bin/xdg-open")), QFile::ReadOwner | QFile::ExeOwner);
+    writeFakeXdgOpen(folder);
     PathOverride path(folder.filePath(QStringLiteral("bin")));
 
     MessageRecorder messages;
