@@ -1,0 +1,6 @@
+#include "UpdateSite.h"
+
+QString UpdateSite::ProgramVersion()
+{
+    return QStringLiteral(PICTOFERRY_VERSION);
+}
