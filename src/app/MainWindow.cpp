@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "settings/Ini.h"
+#include "update/ui/About.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -133,6 +134,7 @@ void MainWindow::bindControls()
     connect(m_sinfo, &QPushButton::clicked, this, &MainWindow::ShowServerInfo);
     connect(m_command2, &QPushButton::clicked, this, &MainWindow::UploadClicked);
     connect(m_xpB3, &QPushButton::clicked, this, &MainWindow::ShowJournal);
+    connect(m_xpB2, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
 }
 
@@ -332,6 +334,12 @@ void MainWindow::GoToSrv()
 void MainWindow::ShowServerInfo()
 {
     AboutServer dialog(m_serverInfo, this);
+    dialog.exec();
+}
+
+void MainWindow::ShowAbout()
+{
+    About dialog(m_programFolder, m_options.settings(), this);
     dialog.exec();
 }
 

@@ -79,6 +79,21 @@ private slots:
             QVERIFY2(window.findChild<QWidget*>(QLatin1String(other)), other);
     }
 
+    void aboutButtonOpensTheAboutWindow()
+    {
+        TempProgramFolder folder;
+        MainWindow window(folder.path(), QString());
+        QString opened;
+        QTimer::singleShot(0, &window, [&opened] {
+            if (QWidget* modal = QApplication::activeModalWidget()) {
+                opened = modal->objectName();
+                modal->close();
+            }
+        });
+        QTest::mouseClick(FindControl<QPushButton>(window, "XpB2"), Qt::LeftButton);
+        QCOMPARE(opened, QStringLiteral("About"));
+    }
+
     void firstStartCreatesSettingsAndSelectsFirstService()
     {
         TempProgramFolder folder;
