@@ -129,7 +129,7 @@ void About::fitCheckButton()
         m_goUpgrade->setText(caption);
         width = std::max(width, m_goUpgrade->sizeHint().width());
     }
-    m_goUpgrade->setMinimumWidth(width);
+    m_goUpgrade->setMinimumWidth(width + 2 * m_goUpgrade->fontMetrics().averageCharWidth());
 }
 
 void About::GoUpgradeClicked()
