@@ -80,10 +80,11 @@ bool writeGif(QByteArray& out, int width, int height, const Palette& palette, co
     GifFileType* gif = EGifOpen(&out, appendBytes, &error);
     if (!gif)
         return false;
+    // The version goes into the header, which the screen description writes.
+    EGifSetGifVersion(gif, palette.transparentIndex >= 0);
     ColorMapObject* map = GifMakeMapObject(int(palette.colours.size()), palette.colours.data());
     bool ok = map && EGifPutScreenDesc(gif, width, height, 8, 0, map) == GIF_OK;
     if (ok && palette.transparentIndex >= 0) {
-        EGifSetGifVersion(gif, true);
         const GifByteType control[4] = { 0x01, 0, 0, GifByteType(palette.transparentIndex) };
         ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control) == GIF_OK;
     }
