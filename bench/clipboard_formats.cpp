@@ -4,6 +4,7 @@
 //     clipboard_formats <ImageMagick convert command> [runs]
 
 #include "image/ImgSizeMeasurement.h"
+#include "image/cGdiPlus.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -153,6 +154,13 @@ int main(int argc, char** argv)
         std::printf("%s: pictoferry %lld bytes, ImageMagick %lld bytes, ratio %.2f, PSNR %.1f dB vs %.1f dB\n",
             names[i], static_cast<long long>(mine), static_cast<long long>(other), double(mine) / double(other),
             psnr(picture, QImage(ours + name)), psnr(picture, QImage(theirs + name)));
+    }
+    // Each encoder alone, one after the other, to see where the time goes.
+    for (const char* name : names) {
+        QElapsedTimer timer;
+        timer.start();
+        cGdiPlus().PictureBoxToFile(picture, dir.filePath(QStringLiteral("alone.") + QLatin1String(name)), 65);
+        std::printf("%s alone: %.0f ms\n", name, double(timer.nsecsElapsed()) / 1e6);
     }
     return 0;
 }

@@ -113,6 +113,7 @@ QByteArray Encode(const QImage& picture, const std::atomic_bool* cancel)
     if (!attr)
         return {};
     liq_set_max_colors(attr.get(), 256);
+    liq_set_speed(attr.get(), 6);
     liq_attr_set_progress_callback(attr.get(), keepGoing, const_cast<std::atomic_bool*>(cancel));
     // The rows of a QImage are 32-bit aligned, so RGBA rows are exactly width * 4 bytes.
     LiqImage image(liq_image_create_rgba(attr.get(), rgba.constBits(), rgba.width(), rgba.height(), 0));
@@ -120,7 +121,7 @@ QByteArray Encode(const QImage& picture, const std::atomic_bool* cancel)
     if (!image || liq_image_quantize(image.get(), attr.get(), &quantized) != LIQ_OK)
         return {};
     LiqResult result(quantized);
-    liq_set_dithering_level(result.get(), 1.0f);
+    liq_set_dithering_level(result.get(), 0.5f);
     liq_result_set_progress_callback(result.get(), keepGoing, const_cast<std::atomic_bool*>(cancel));
 
     std::vector<unsigned char> pixels(std::size_t(rgba.width()) * std::size_t(rgba.height()));

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QPainter>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -22,22 +21,6 @@ namespace
 {
 
 constexpr int CaptureDelayMs = 100;
-
-class Background final : public QWidget
-{
-public:
-    using QWidget::QWidget;
-
-protected:
-    void paintEvent(QPaintEvent*) override
-    {
-        QPainter painter(this);
-        QLinearGradient gradient(0, 0, 0, height());
-        gradient.setColorAt(0.0, QColor(0xf5, 0xf7, 0xfb));
-        gradient.setColorAt(1.0, QColor(0xe3, 0xe9, 0xf3));
-        painter.fillRect(rect(), gradient);
-    }
-};
 
 QLabel* createLabel(const QString& text, const QString& objectName, QWidget* parent)
 {
@@ -53,11 +36,14 @@ InBuffer::InBuffer(const QString& tempFolder, PictureSource picture, QWidget* pa
     , m_tempFolder(tempFolder)
     , m_picture(std::move(picture))
     , m_candidates(FormatComparison::CandidatePaths(tempFolder))
-    , m_background(new Background(this))
+    , m_background(new QWidget(this))
 {
     setObjectName(QStringLiteral("InBuffer"));
     setWindowTitle(QStringLiteral("Вставка из буфера"));
     m_background->setObjectName(QStringLiteral("BG"));
+    m_background->setAttribute(Qt::WA_StyledBackground);
+    m_background->setStyleSheet(QStringLiteral("#BG { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
+                                               "stop:0 #f5f7fb, stop:1 #e3e9f3); }"));
     m_background->lower();
 
     m_contImg = createLabel(QString(), QStringLiteral("ContImg"), this);
