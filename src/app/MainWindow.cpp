@@ -8,6 +8,7 @@
 #include "engine/UploadEngine.h"
 #include "image/ImageIntake.h"
 #include "image/ScrollingPic.h"
+#include "image/ui/ClipboardIntake.h"
 #include "journal/Journal.h"
 #include "links/LinkTypesController.h"
 #include "platform/MessageBox.h"
@@ -111,6 +112,7 @@ void MainWindow::bindControls()
             .NoUpl = m_noUpl,
             .Command2 = m_command2 },
         this);
+    new ClipboardIntake(ScratchFolder::Path(m_programFolder), m_image, m_xpB1, this);
     m_links = new LinkTypesController(m_programFolder, m_linksType, m_text1, m_copyTo, m_openTB, this);
     m_links->bindLinkValues(&m_imageLink, &m_previewLink);
 
