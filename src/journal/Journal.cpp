@@ -19,6 +19,7 @@ namespace
 
 const QString ClipboardSource = QStringLiteral("Clipboard");
 const QString TableMarker = QStringLiteral("<!--INSERT_TABLE -->");
+const QString NoteMarker = QStringLiteral("<!--INSERT_NOTE -->");
 const QString Title = QStringLiteral("Журнал");
 constexpr int FieldCount = 5;
 
@@ -97,7 +98,7 @@ bool readTemplate(const QString& path, QString& text)
 // The row template with its placeholders replaced by the values. The template is scanned once, so text
 // that a value brings in (a file named "UPDATE.jpg", a link holding "NUMBER") is never taken for a
 // placeholder itself.
-QString fillRow(const QString& rowTemplate, const std::array<std::pair<QString, QString>, 6>& values)
+QString fillRow(const QString& rowTemplate, const std::array<std::pair<QString, QString>, 7>& values)
 {
     QString row;
     row.reserve(rowTemplate.size() * 2);
@@ -121,6 +122,19 @@ QString fillRow(const QString& rowTemplate, const std::array<std::pair<QString, 
     return row;
 }
 
+// What must precede a new record so that it starts on a line of its own: a journal cut inside a record
+// (a crash during an append) gets its line ended, so the half record stays one line of its own.
+QByteArray lineEndBefore(QFile& journal)
+{
+    const qint64 size = journal.size();
+    if (size <= 0 || !journal.seek(size - 1))
+        return {};
+    char last = 0;
+    if (!journal.getChar(&last) || last == '\n')
+        return {};
+    return last == '\r' ? QByteArray("\n") : QByteArray("\r\n");
+}
+
 QString picturePath(const QString& templateFolder, const QString& source)
 {
     const QString candidate
@@ -129,6 +143,14 @@ QString picturePath(const QString& templateFolder, const QString& source)
     if (info.isAbsolute() && info.isFile())
         return candidate;
     return QDir(templateFolder).filePath(QStringLiteral("nofile.gif"));
+}
+
+// The name shown for a record's picture: the file name of its source, or words for a clipboard picture.
+QString displayName(const QString& source)
+{
+    if (source == ClipboardSource)
+        return QStringLiteral("Буфер обмена");
+    return QFileInfo(source).fileName();
 }
 
 bool launch(const QString& program, const QStringList& arguments)
@@ -189,10 +211,10 @@ bool AppendJournalRecord(const QString& programFolder, const QString& currentIma
 
     QFile file(JournalPath(programFolder));
     // Unbuffered: the whole record goes to the file in one write call.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
-    const bool written = file.write(record) == record.size();
-    return written;
+    const QByteArray bytes = lineEndBefore(file) + record;
+    return file.write(bytes) == bytes.size();
 }
 
 int RowLimit(bool limitJournal, int journalRows)
@@ -215,16 +237,20 @@ PageResult BuildJournalPage(const QString& programFolder, int rowLimit)
     const std::vector<std::optional<Record>> records = readRecords(JournalPath(programFolder));
     QString rows;
     int shown = 0;
+    bool cut = false;
     for (std::size_t n = records.size(); n >= 1; --n) {
-        if (rowLimit > 0 && shown >= rowLimit)
-            break;
         const std::optional<Record>& record = records[n - 1];
         if (!record)
             continue;
+        if (rowLimit > 0 && shown >= rowLimit) {
+            cut = true;
+            break;
+        }
         const QString picture
             = QUrl::fromLocalFile(picturePath(templateFolder, record->source)).toString(QUrl::FullyEncoded);
-        const std::array<std::pair<QString, QString>, 6> values { {
+        const std::array<std::pair<QString, QString>, 7> values { {
             { QStringLiteral("FILEPATH"), htmlEscaped(picture) },
+            { QStringLiteral("FILENAME"), htmlEscaped(displayName(record->source)) },
             { QStringLiteral("IMGLINK"), htmlEscaped(record->imageLink) },
             { QStringLiteral("THLINK"), htmlEscaped(record->previewLink) },
             { QStringLiteral("DATE"), htmlEscaped(record->date) },
@@ -236,7 +262,11 @@ PageResult BuildJournalPage(const QString& programFolder, int rowLimit)
         ++shown;
     }
 
-    const QString page = body.replace(TableMarker, rows) + QStringLiteral("\r\n");
+    const QString note = cut ? QStringLiteral("Показаны только последние записи журнала (не больше %1), как задано в "
+                                              "настройках.")
+                                   .arg(rowLimit)
+                             : QString();
+    const QString page = body.replace(TableMarker, rows).replace(NoteMarker, note) + QStringLiteral("\r\n");
     const QString pagePath = PagePath(programFolder);
     QSaveFile file(pagePath);
     if (!file.open(QIODevice::WriteOnly) || file.write(page.toLocal8Bit()) < 0 || !file.commit())
