@@ -16,7 +16,8 @@ const QDateTime When(QDate(2024, 3, 9), QTime(14, 5, 7));
 // A row template that shows every value plainly, one row per line.
 const QByteArray RowTemplate = "<tr>NUMBER|FILEPATH|IMGLINK|THLINK|DATE|TIME|FILENAME</tr>";
 const QByteArray BodyTemplate = "<body><!--INSERT_NOTE --><!--INSERT_TABLE --></body>";
-const QString LimitNote = QStringLiteral("Показаны только последние записи журнала (не больше %1), как задано в настройках.");
+const QString LimitNote
+    = QStringLiteral("Показаны только последние записи журнала (не больше %1), как задано в настройках.");
 
 void writeTemplates(const TempProgramFolder& folder, const QByteArray& row = RowTemplate)
 {
@@ -103,10 +104,13 @@ private slots:
     void picture();
     void valuesAreEscaped();
     void valuesAreNotTakenForPlaceholders();
-    void templatePlaceholdersTwiceOrMissing();
+    void rowTemplate_data();
+    void rowTemplate();
     void shortLinesSkipped();
     void rowLimit_data();
     void rowLimit();
+    void limitedPageEqualsWholePage_data();
+    void limitedPageEqualsWholePage();
     void emptyJournalGivesNoRows();
     void pageIsReplacedNotAppended();
     void missingTemplateWritesNoPage_data();
@@ -248,15 +252,21 @@ void tst_Journal::picture_data()
     QTest::addColumn<QString>("expected");
     QTest::addColumn<QString>("name");
 
-    QTest::newRow("clipboard picture") << "Clipboard" << false << true << "journal/clipboard.gif" << "Буфер обмена";
-    QTest::newRow("clipboard picture without clipboard.gif")
-        << "Clipboard" << false << false << "journal/nofile.gif" << "Буфер обмена";
-    QTest::newRow("existing file") << "@/pics/my pic#1.jpg" << true << true << "pics/my pic#1.jpg" << "my pic#1.jpg";
-    QTest::newRow("deleted file") << "@/pics/gone.jpg" << false << true << "journal/nofile.gif" << "gone.jpg";
-    QTest::newRow("relative path is not looked up")
-        << "pics/rel.jpg" << false << true << "journal/nofile.gif" << "rel.jpg";
-    QTest::newRow("markup in the name is escaped")
-        << "@/pics/<b>&кот.jpg" << true << true << "pics/<b>&кот.jpg" << "&lt;b&gt;&amp;кот.jpg";
+    QTest::newRow("clipboard picture") << "Clipboard" << false << true << "journal/clipboard.gif"
+                                       << "Буфер обмена";
+    QTest::newRow("clipboard picture without clipboard.gif") << "Clipboard" << false << false << "journal/nofile.gif"
+                                                             << "Буфер обмена";
+    QTest::newRow("existing file") << "@/pics/my pic#1.jpg" << true << true << "pics/my pic#1.jpg"
+                                   << "my pic#1.jpg";
+    QTest::newRow("deleted file") << "@/pics/gone.jpg" << false << true << "journal/nofile.gif"
+                                  << "gone.jpg";
+    QTest::newRow("relative path is not looked up") << "pics/rel.jpg" << false << true << "journal/nofile.gif"
+                                                    << "rel.jpg";
+    QTest::newRow("punctuation in the URL as QUrl writes it")
+        << "@/pics/a !$'()*+,;=:[]{}^`%~-_.jpg" << true << true << "pics/a !$'()*+,;=:[]{}^`%~-_.jpg"
+        << "a !$&#39;()*+,;=:[]{}^`%~-_.jpg";
+    QTest::newRow("markup in the name is escaped") << "@/pics/<b>&кот.jpg" << true << true << "pics/<b>&кот.jpg"
+                                                   << "&lt;b&gt;&amp;кот.jpg";
 }
 
 void tst_Journal::picture()
@@ -278,7 +288,7 @@ void tst_Journal::picture()
 
     Journal::BuildJournalPage(folder.path());
     const QStringList cells = rows(folder).at(0);
-    QCOMPARE(cells.at(1), fileUrl(folder.filePath(expected)).toHtmlEscaped());
+    QCOMPARE(cells.at(1), fileUrl(folder.filePath(expected)).toHtmlEscaped().replace(u'\'', QStringLiteral("&#39;")));
     QCOMPARE(cells.at(6), name);
     if (source != QStringLiteral("Clipboard") && !createFile)
         QVERIFY(!page(folder).contains(source));
@@ -316,13 +326,30 @@ void tst_Journal::valuesAreNotTakenForPlaceholders()
             "DATE", "TIME", "UPDATE.jpg" }));
 }
 
-void tst_Journal::templatePlaceholdersTwiceOrMissing()
+void tst_Journal::rowTemplate_data()
 {
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("placeholder twice, others missing")
+        << QByteArray("<tr>NUMBER|NUMBER|IMGLINK</tr>") << "<tr>7|7|http://h/a.jpg</tr>";
+    QTest::newRow("placeholders side by side at both ends")
+        << QByteArray("NUMBERFILENAMEDATETIMETHLINK") << "7x.jpg09.03.202414:05:07http://h/a.jpg";
+    QTest::newRow("words that only begin like placeholders")
+        << QByteArray("FILE FILEPAT NUMBE TIM DAT THLIN IMG NUMBE") << "FILE FILEPAT NUMBE TIM DAT THLIN IMG NUMBE";
+    QTest::newRow("lower case is text") << QByteArray("number date") << "number date";
+    QTest::newRow("no placeholder") << QByteArray("<tr></tr>") << "<tr></tr>";
+}
+
+void tst_Journal::rowTemplate()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(QString, expected);
     TempProgramFolder folder;
-    writeTemplates(folder, "<tr>NUMBER|NUMBER|IMGLINK</tr>");
-    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    writeTemplates(folder, row);
+    folder.writeFile(QStringLiteral("journal.txt"), "\r\n\r\n\r\n\r\n\r\n\r\n" + record("/x.jpg", "http://h/a.jpg"));
     Journal::BuildJournalPage(folder.path());
-    QCOMPARE(rows(folder), QList<QStringList>({ { "1", "1", "http://h/a.jpg" } }));
+    QCOMPARE(page(folder), QStringLiteral("<body>\r\n\r\n") + expected + QStringLiteral("</body>\r\n"));
 }
 
 void tst_Journal::shortLinesSkipped()
@@ -371,11 +398,62 @@ void tst_Journal::rowLimit()
     Journal::ShowJournal(nullptr, folder.path(), limitJournal, journalRows);
 
     QCOMPARE(numbers(folder), expected);
-    QCOMPARE(page(folder).startsWith(QStringLiteral("<body>") + LimitNote.arg(journalRows) + QStringLiteral("\r\n")),
-        noted);
+    QCOMPARE(
+        page(folder).startsWith(QStringLiteral("<body>") + LimitNote.arg(journalRows) + QStringLiteral("\r\n")), noted);
     QVERIFY(noted || page(folder).startsWith(QStringLiteral("<body>\r\n")));
     QCOMPARE(folder.readFile(QStringLiteral("journal.txt")), journal);
     QVERIFY(messages.messages().isEmpty());
+}
+
+void tst_Journal::limitedPageEqualsWholePage_data()
+{
+    QTest::addColumn<QByteArray>("ending");
+    QTest::newRow("ends with CR LF") << QByteArray("\r\n");
+    QTest::newRow("ends with a bare LF") << QByteArray("\n");
+    QTest::newRow("ends inside a record") << QByteArray("/cut.jpg\thttp://h/c");
+    QTest::newRow("ends with a complete record without line end") << QByteArray("/z.jpg\tl\tp\td\tt");
+    QTest::newRow("ends with empty lines") << QByteArray("\r\n\r\n\n");
+}
+
+// With the limit on only the newest records are read, from the end of the journal; the page must be the
+// one that the whole journal gives, cut after the newest records, with the note.
+void tst_Journal::limitedPageEqualsWholePage()
+{
+    QFETCH(QByteArray, ending);
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("pics/есть.jpg"), "jpeg");
+    const QByteArray existing = folder.filePath(QStringLiteral("pics/есть.jpg")).toUtf8();
+    QByteArray journal;
+    for (int i = 1; i <= 12; ++i) {
+        const QByteArray link = "http://h/" + QByteArray::number(i) + ".jpg";
+        journal += record(i % 3 == 0 ? existing : i % 3 == 1 ? QByteArray("Clipboard") : "/gone.jpg", link);
+        if (i % 4 == 0)
+            journal += "half\trecord\r\n\r\n";
+        if (i % 5 == 0)
+            journal += "/lf.jpg\ta\tb\tc\td\n/cr\rinside.jpg\ta\tb\tc\td\r\n";
+    }
+    journal += ending;
+    folder.writeFile(QStringLiteral("journal.txt"), journal);
+
+    Journal::BuildJournalPage(folder.path(), 0);
+    const QString whole = page(folder);
+    const QString head = QStringLiteral("<body>");
+    const QString tail = QStringLiteral("</body>\r\n");
+    QVERIFY(whole.startsWith(head + QStringLiteral("\r\n\r\n")) && whole.endsWith(tail));
+    const QStringList wholeRows
+        = whole.sliced(head.size(), whole.size() - head.size() - tail.size()).split(QStringLiteral("\r\n\r\n"));
+    const qsizetype recordCount = wholeRows.size() - 1; // the text before the first row is empty
+    QCOMPARE(recordCount, numbers(folder).size());
+    QVERIFY(recordCount > 12);
+
+    for (int limit = 1; limit <= recordCount + 1; ++limit) {
+        Journal::BuildJournalPage(folder.path(), limit);
+        const bool cut = limit < recordCount;
+        const QString expected = head + (cut ? LimitNote.arg(limit) : QString())
+            + wholeRows.mid(0, limit + 1).join(QStringLiteral("\r\n\r\n")) + tail;
+        QCOMPARE(page(folder), expected);
+    }
 }
 
 void tst_Journal::emptyJournalGivesNoRows()
