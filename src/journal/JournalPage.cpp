@@ -4,9 +4,11 @@
 
 #include <QDir>
 #include <QFile>
-#include <QSaveFile>
+#include <QTemporaryFile>
 
 #include <sys/stat.h>
+
+#include <cstdio>
 
 #include <algorithm>
 #include <array>
@@ -286,7 +288,7 @@ Rows buildRows(const QString& journalPath, const QString& templateFolder, const 
 }
 
 // Writes the body with each marker replaced, the rows straight from their buffer, then CR LF.
-bool writePage(QSaveFile& file, QByteArrayView body, const QByteArray& rows, const QByteArray& note)
+bool writePage(QFileDevice& file, QByteArrayView body, const QByteArray& rows, const QByteArray& note)
 {
     qsizetype from = 0;
     while (true) {
@@ -301,6 +303,22 @@ bool writePage(QSaveFile& file, QByteArrayView body, const QByteArray& rows, con
         from = at + (tableFirst ? TableMarker : NoteMarker).size();
     }
     return file.write(body.data() + from, body.size() - from) >= 0 && file.write("\r\n", 2) == 2;
+}
+
+// Writes the page beside its old copy and renames it over it, so a reader never sees half a page. The page
+// is rebuilt from the journal every time, so it is not synced to the disk (QSaveFile would wait for that).
+bool replaceFile(const QString& pagePath, QByteArrayView body, const QByteArray& rows, const QByteArray& note)
+{
+    QTemporaryFile file(pagePath + QStringLiteral(".XXXXXX"));
+    if (!file.open() || !writePage(file, body, rows, note) || !file.flush())
+        return false;
+    // Removing the old page first keeps the file system from writing the new one out to the disk at once,
+    // as ext4 does for a file renamed over another.
+    QFile::remove(pagePath);
+    const bool renamed
+        = std::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(pagePath).constData()) == 0;
+    file.setAutoRemove(!renamed);
+    return renamed;
 }
 
 } // namespace
@@ -328,8 +346,7 @@ PageResult BuildJournalPage(const QString& programFolder, int rowLimit)
         : QByteArray();
 
     const QString pagePath = PagePath(programFolder);
-    QSaveFile file(pagePath);
-    if (!file.open(QIODevice::WriteOnly) || !writePage(file, body, rows.text, note) || !file.commit())
+    if (!replaceFile(pagePath, body, rows.text, note))
         return { PageResult::Status::WriteFailed, pagePath };
     return { PageResult::Status::Written, pagePath };
 }
