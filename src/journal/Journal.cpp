@@ -8,19 +8,13 @@
 #include <QLocale>
 #include <QProcess>
 #include <QRegularExpression>
-#include <QSaveFile>
 #include <QStandardPaths>
-#include <QUrl>
-
-#include <array>
 
 namespace
 {
 
 const QString ClipboardSource = QStringLiteral("Clipboard");
-const QString TableMarker = QStringLiteral("<!--INSERT_TABLE -->");
 const QString Title = QStringLiteral("Журнал");
-constexpr int FieldCount = 5;
 
 Journal::Launcher& launcherHook()
 {
@@ -46,89 +40,17 @@ QString fieldText(QString value)
     return value;
 }
 
-QString htmlEscaped(const QString& value)
+// What must precede a new record so that it starts on a line of its own: a journal cut inside a record
+// (a crash during an append) gets its line ended, so the half record stays one line of its own.
+QByteArray lineEndBefore(QFile& journal)
 {
-    return value.toHtmlEscaped().replace(QLatin1Char('\''), QLatin1String("&#39;"));
-}
-
-struct Record {
-    QString source;
-    QString imageLink;
-    QString previewLink;
-    QString date;
-    QString time;
-};
-
-// Lines of journal.txt; a line that lacks a field stays in the list as an empty optional so that the
-// record numbers keep following the line numbers.
-std::vector<std::optional<Record>> readRecords(const QString& path)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
+    const qint64 size = journal.size();
+    if (size <= 0 || !journal.seek(size - 1))
         return {};
-    QList<QByteArray> lines = file.readAll().split('\n');
-    if (!lines.isEmpty() && lines.last().isEmpty())
-        lines.removeLast();
-
-    std::vector<std::optional<Record>> records;
-    records.reserve(static_cast<std::size_t>(lines.size()));
-    for (QByteArray& line : lines) {
-        if (line.endsWith('\r'))
-            line.chop(1);
-        const QStringList fields = QString::fromLocal8Bit(line).split(QLatin1Char('\t'));
-        if (fields.size() < FieldCount) {
-            records.emplace_back();
-            continue;
-        }
-        records.emplace_back(Record { fields[0], fields[1], fields[2], fields[3], fields[4] });
-    }
-    return records;
-}
-
-bool readTemplate(const QString& path, QString& text)
-{
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return false;
-    text = QString::fromLocal8Bit(file.readAll());
-    return true;
-}
-
-// The row template with its placeholders replaced by the values. The template is scanned once, so text
-// that a value brings in (a file named "UPDATE.jpg", a link holding "NUMBER") is never taken for a
-// placeholder itself.
-QString fillRow(const QString& rowTemplate, const std::array<std::pair<QString, QString>, 6>& values)
-{
-    QString row;
-    row.reserve(rowTemplate.size() * 2);
-    const QStringView view(rowTemplate);
-    qsizetype i = 0;
-    while (i < view.size()) {
-        bool replaced = false;
-        for (const auto& [placeholder, value] : values) {
-            if (view.sliced(i).startsWith(placeholder)) {
-                row += value;
-                i += placeholder.size();
-                replaced = true;
-                break;
-            }
-        }
-        if (!replaced) {
-            row += view[i];
-            ++i;
-        }
-    }
-    return row;
-}
-
-QString picturePath(const QString& templateFolder, const QString& source)
-{
-    const QString candidate
-        = source == ClipboardSource ? QDir(templateFolder).filePath(QStringLiteral("clipboard.gif")) : source;
-    const QFileInfo info(candidate);
-    if (info.isAbsolute() && info.isFile())
-        return candidate;
-    return QDir(templateFolder).filePath(QStringLiteral("nofile.gif"));
+    char last = 0;
+    if (!journal.getChar(&last) || last == '\n')
+        return {};
+    return last == '\r' ? QByteArray("\n") : QByteArray("\r\n");
 }
 
 bool launch(const QString& program, const QStringList& arguments)
@@ -189,59 +111,15 @@ bool AppendJournalRecord(const QString& programFolder, const QString& currentIma
 
     QFile file(JournalPath(programFolder));
     // Unbuffered: the whole record goes to the file in one write call.
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered))
+    if (!file.open(QIODevice::ReadWrite | QIODevice::Append | QIODevice::Unbuffered))
         return false;
-    const bool written = file.write(record) == record.size();
-    return written;
+    const QByteArray bytes = lineEndBefore(file) + record;
+    return file.write(bytes) == bytes.size();
 }
 
 int RowLimit(bool limitJournal, int journalRows)
 {
     return limitJournal && journalRows > 0 ? journalRows : 0;
-}
-
-PageResult BuildJournalPage(const QString& programFolder, int rowLimit)
-{
-    const QString templateFolder = TemplateFolder(programFolder);
-    const QString bodyPath = QDir(templateFolder).filePath(QStringLiteral("body.htm"));
-    const QString tablePath = QDir(templateFolder).filePath(QStringLiteral("table.htm"));
-    QString body;
-    if (!readTemplate(bodyPath, body))
-        return { PageResult::Status::TemplateMissing, bodyPath };
-    QString rowTemplate;
-    if (!readTemplate(tablePath, rowTemplate))
-        return { PageResult::Status::TemplateMissing, tablePath };
-
-    const std::vector<std::optional<Record>> records = readRecords(JournalPath(programFolder));
-    QString rows;
-    int shown = 0;
-    for (std::size_t n = records.size(); n >= 1; --n) {
-        if (rowLimit > 0 && shown >= rowLimit)
-            break;
-        const std::optional<Record>& record = records[n - 1];
-        if (!record)
-            continue;
-        const QString picture
-            = QUrl::fromLocalFile(picturePath(templateFolder, record->source)).toString(QUrl::FullyEncoded);
-        const std::array<std::pair<QString, QString>, 6> values { {
-            { QStringLiteral("FILEPATH"), htmlEscaped(picture) },
-            { QStringLiteral("IMGLINK"), htmlEscaped(record->imageLink) },
-            { QStringLiteral("THLINK"), htmlEscaped(record->previewLink) },
-            { QStringLiteral("DATE"), htmlEscaped(record->date) },
-            { QStringLiteral("TIME"), htmlEscaped(record->time) },
-            { QStringLiteral("NUMBER"), QString::number(n) },
-        } };
-        rows += QStringLiteral("\r\n\r\n");
-        rows += fillRow(rowTemplate, values);
-        ++shown;
-    }
-
-    const QString page = body.replace(TableMarker, rows) + QStringLiteral("\r\n");
-    const QString pagePath = PagePath(programFolder);
-    QSaveFile file(pagePath);
-    if (!file.open(QIODevice::WriteOnly) || file.write(page.toLocal8Bit()) < 0 || !file.commit())
-        return { PageResult::Status::WriteFailed, pagePath };
-    return { PageResult::Status::Written, pagePath };
 }
 
 void SetLauncherHook(Launcher hook)

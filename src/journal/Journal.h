@@ -1,5 +1,7 @@
 #pragma once
 
+#include "JournalPage.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
@@ -27,25 +29,12 @@ QString SourceFor(const QString& programFolder, const QString& currentImagePath)
 QString DateText(const QDateTime& when);
 QString TimeText(const QDateTime& when);
 
-// Appends one record in a single write, so that a crash never leaves half a record. TAB, CR and LF
-// inside a field would break the record apart and are replaced by a space. Returns false when the
-// journal cannot be written.
+// Appends one record in a single write. TAB, CR and LF inside a field would break the record apart and are
+// replaced by a space. A journal that does not end with a line end (a record cut short by a crash) gets
+// one first, so the next record never merges into the broken one. Returns false when the journal cannot be
+// written.
 bool AppendJournalRecord(const QString& programFolder, const QString& currentImagePath, const QString& imageLink,
     const QString& previewLink, const QDateTime& when = QDateTime::currentDateTime());
-
-struct PageResult {
-    enum class Status { Written, TemplateMissing, WriteFailed };
-    Status status = Status::Written;
-    QString path; // the page, the missing template or the page that could not be written
-};
-
-// Builds journal/journal.htm from journal.txt: one row of journal/table.htm per record, newest first,
-// put in place of the marker "<!--INSERT_TABLE -->" of journal/body.htm. The values put into a row are
-// HTML-escaped; FILEPATH becomes a file URL of the picture (the record's file, journal/clipboard.gif for
-// a clipboard picture, journal/nofile.gif when the file is gone). Lines with fewer than five fields are
-// skipped; record numbers follow the line numbers. rowLimit > 0 keeps the newest rowLimit records on the
-// page (journal.txt is never cut); 0 shows all. A missing template writes no page.
-PageResult BuildJournalPage(const QString& programFolder, int rowLimit = 0);
 
 // The page's row limit for the settings LimitJournal and JournalRows: JournalRows when limited, else 0.
 int RowLimit(bool limitJournal, int journalRows);

@@ -14,8 +14,10 @@ namespace
 const QDateTime When(QDate(2024, 3, 9), QTime(14, 5, 7));
 
 // A row template that shows every value plainly, one row per line.
-const QByteArray RowTemplate = "<tr>NUMBER|FILEPATH|IMGLINK|THLINK|DATE|TIME</tr>";
-const QByteArray BodyTemplate = "<body><!--INSERT_TABLE --></body>";
+const QByteArray RowTemplate = "<tr>NUMBER|FILEPATH|IMGLINK|THLINK|DATE|TIME|FILENAME</tr>";
+const QByteArray BodyTemplate = "<body><!--INSERT_NOTE --><!--INSERT_TABLE --></body>";
+const QString LimitNote
+    = QStringLiteral("Показаны только последние записи журнала (не больше %1), как задано в настройках.");
 
 void writeTemplates(const TempProgramFolder& folder, const QByteArray& row = RowTemplate)
 {
@@ -95,15 +97,20 @@ private slots:
     void source_data();
     void source();
     void fieldsCannotBreakARecord();
+    void appendAfterACutRecord_data();
+    void appendAfterACutRecord();
     void threeUploadsNewestFirst();
     void picture_data();
     void picture();
     void valuesAreEscaped();
     void valuesAreNotTakenForPlaceholders();
-    void templatePlaceholdersTwiceOrMissing();
+    void rowTemplate_data();
+    void rowTemplate();
     void shortLinesSkipped();
     void rowLimit_data();
     void rowLimit();
+    void limitedPageEqualsWholePage_data();
+    void limitedPageEqualsWholePage();
     void emptyJournalGivesNoRows();
     void pageIsReplacedNotAppended();
     void missingTemplateWritesNoPage_data();
@@ -180,6 +187,44 @@ void tst_Journal::fieldsCannotBreakARecord()
     QVERIFY(journal.startsWith("/a b.jpg\thttp://h/x  .jpg\thttp://h/ y\t"));
 }
 
+void tst_Journal::appendAfterACutRecord_data()
+{
+    QTest::addColumn<QByteArray>("journal");
+    QTest::addColumn<QByteArray>("separator");
+    QTest::addColumn<QStringList>("expected");
+
+    const QByteArray first = record("/1.jpg", "http://h/1.jpg");
+    QTest::newRow("no journal yet") << QByteArray() << QByteArray() << QStringList { "1" };
+    QTest::newRow("complete records") << first << QByteArray() << QStringList { "2", "1" };
+    QTest::newRow("cut inside a record") << first + "/2.jpg	http://h/2" << QByteArray("\r\n")
+                                         << QStringList { "3", "1" };
+    QTest::newRow("cut between CR and LF") << first.chopped(1) << QByteArray("\n") << QStringList { "2", "1" };
+    QTest::newRow("hand-edited with a bare LF") << first.chopped(2) + '\n' << QByteArray() << QStringList { "2", "1" };
+}
+
+// A crash during an append may leave half a record at the end of the journal; the next record still gets a
+// line of its own and the page shows it under its own number.
+void tst_Journal::appendAfterACutRecord()
+{
+    QFETCH(QByteArray, journal);
+    QFETCH(QByteArray, separator);
+    QFETCH(QStringList, expected);
+
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    if (!journal.isEmpty())
+        folder.writeFile(QStringLiteral("journal.txt"), journal);
+    QVERIFY(Journal::AppendJournalRecord(
+        folder.path(), QStringLiteral("/new.jpg"), QStringLiteral("http://h/new.jpg"), {}, When));
+
+    const QByteArray after = folder.readFile(QStringLiteral("journal.txt"));
+    QVERIFY(after.startsWith(journal + separator + "/new.jpg\thttp://h/new.jpg\t\t"));
+    QVERIFY(after.endsWith("\r\n"));
+    Journal::BuildJournalPage(folder.path());
+    QCOMPARE(numbers(folder), expected);
+    QCOMPARE(rows(folder).at(0).at(2), QStringLiteral("http://h/new.jpg"));
+}
+
 void tst_Journal::threeUploadsNewestFirst()
 {
     TempProgramFolder folder;
@@ -205,12 +250,23 @@ void tst_Journal::picture_data()
     QTest::addColumn<bool>("createFile");
     QTest::addColumn<bool>("keepClipboardGif");
     QTest::addColumn<QString>("expected");
+    QTest::addColumn<QString>("name");
 
-    QTest::newRow("clipboard picture") << "Clipboard" << false << true << "journal/clipboard.gif";
-    QTest::newRow("clipboard picture without clipboard.gif") << "Clipboard" << false << false << "journal/nofile.gif";
-    QTest::newRow("existing file") << "@/pics/my pic#1.jpg" << true << true << "pics/my pic#1.jpg";
-    QTest::newRow("deleted file") << "@/pics/gone.jpg" << false << true << "journal/nofile.gif";
-    QTest::newRow("relative path is not looked up") << "pics/rel.jpg" << false << true << "journal/nofile.gif";
+    QTest::newRow("clipboard picture") << "Clipboard" << false << true << "journal/clipboard.gif"
+                                       << "Буфер обмена";
+    QTest::newRow("clipboard picture without clipboard.gif") << "Clipboard" << false << false << "journal/nofile.gif"
+                                                             << "Буфер обмена";
+    QTest::newRow("existing file") << "@/pics/my pic#1.jpg" << true << true << "pics/my pic#1.jpg"
+                                   << "my pic#1.jpg";
+    QTest::newRow("deleted file") << "@/pics/gone.jpg" << false << true << "journal/nofile.gif"
+                                  << "gone.jpg";
+    QTest::newRow("relative path is not looked up") << "pics/rel.jpg" << false << true << "journal/nofile.gif"
+                                                    << "rel.jpg";
+    QTest::newRow("punctuation in the URL as QUrl writes it")
+        << "@/pics/a !$'()*+,;=:[]{}^`%~-_.jpg" << true << true << "pics/a !$'()*+,;=:[]{}^`%~-_.jpg"
+        << "a !$&#39;()*+,;=:[]{}^`%~-_.jpg";
+    QTest::newRow("markup in the name is escaped") << "@/pics/<b>&кот.jpg" << true << true << "pics/<b>&кот.jpg"
+                                                   << "&lt;b&gt;&amp;кот.jpg";
 }
 
 void tst_Journal::picture()
@@ -219,6 +275,7 @@ void tst_Journal::picture()
     QFETCH(bool, createFile);
     QFETCH(bool, keepClipboardGif);
     QFETCH(QString, expected);
+    QFETCH(QString, name);
 
     TempProgramFolder folder;
     writeTemplates(folder);
@@ -230,8 +287,9 @@ void tst_Journal::picture()
     folder.writeFile(QStringLiteral("journal.txt"), record(source.toUtf8(), "http://h/a.jpg"));
 
     Journal::BuildJournalPage(folder.path());
-    const QString cell = rows(folder).at(0).at(1);
-    QCOMPARE(cell, fileUrl(folder.filePath(expected)));
+    const QStringList cells = rows(folder).at(0);
+    QCOMPARE(cells.at(1), fileUrl(folder.filePath(expected)).toHtmlEscaped().replace(u'\'', QStringLiteral("&#39;")));
+    QCOMPARE(cells.at(6), name);
     if (source != QStringLiteral("Clipboard") && !createFile)
         QVERIFY(!page(folder).contains(source));
 }
@@ -265,16 +323,33 @@ void tst_Journal::valuesAreNotTakenForPlaceholders()
     const QStringList cells = rows(folder).at(0);
     QCOMPARE(cells,
         QStringList({ "1", fileUrl(QString::fromUtf8(source)), "http://h/THLINK/NUMBER.jpg", "http://h/TIME.jpg",
-            "DATE", "TIME" }));
+            "DATE", "TIME", "UPDATE.jpg" }));
 }
 
-void tst_Journal::templatePlaceholdersTwiceOrMissing()
+void tst_Journal::rowTemplate_data()
 {
+    QTest::addColumn<QByteArray>("row");
+    QTest::addColumn<QString>("expected");
+
+    QTest::newRow("placeholder twice, others missing")
+        << QByteArray("<tr>NUMBER|NUMBER|IMGLINK</tr>") << "<tr>7|7|http://h/a.jpg</tr>";
+    QTest::newRow("placeholders side by side at both ends")
+        << QByteArray("NUMBERFILENAMEDATETIMETHLINK") << "7x.jpg09.03.202414:05:07http://h/a.jpg";
+    QTest::newRow("words that only begin like placeholders")
+        << QByteArray("FILE FILEPAT NUMBE TIM DAT THLIN IMG NUMBE") << "FILE FILEPAT NUMBE TIM DAT THLIN IMG NUMBE";
+    QTest::newRow("lower case is text") << QByteArray("number date") << "number date";
+    QTest::newRow("no placeholder") << QByteArray("<tr></tr>") << "<tr></tr>";
+}
+
+void tst_Journal::rowTemplate()
+{
+    QFETCH(QByteArray, row);
+    QFETCH(QString, expected);
     TempProgramFolder folder;
-    writeTemplates(folder, "<tr>NUMBER|NUMBER|IMGLINK</tr>");
-    folder.writeFile(QStringLiteral("journal.txt"), record("/x.jpg", "http://h/a.jpg"));
+    writeTemplates(folder, row);
+    folder.writeFile(QStringLiteral("journal.txt"), "\r\n\r\n\r\n\r\n\r\n\r\n" + record("/x.jpg", "http://h/a.jpg"));
     Journal::BuildJournalPage(folder.path());
-    QCOMPARE(rows(folder), QList<QStringList>({ { "1", "1", "http://h/a.jpg" } }));
+    QCOMPARE(page(folder), QStringLiteral("<body>\r\n\r\n") + expected + QStringLiteral("</body>\r\n"));
 }
 
 void tst_Journal::shortLinesSkipped()
@@ -294,11 +369,13 @@ void tst_Journal::rowLimit_data()
     QTest::addColumn<bool>("limitJournal");
     QTest::addColumn<int>("journalRows");
     QTest::addColumn<QStringList>("expected");
+    QTest::addColumn<bool>("noted");
 
-    QTest::newRow("limit off shows all") << false << 2 << QStringList { "5", "4", "2", "1" };
-    QTest::newRow("limit on shows the newest") << true << 2 << QStringList { "5", "4" };
-    QTest::newRow("limit above the count") << true << 100 << QStringList { "5", "4", "2", "1" };
-    QTest::newRow("skipped lines do not count") << true << 3 << QStringList { "5", "4", "2" };
+    QTest::newRow("limit off shows all") << false << 2 << QStringList { "5", "4", "2", "1" } << false;
+    QTest::newRow("limit on shows the newest") << true << 2 << QStringList { "5", "4" } << true;
+    QTest::newRow("limit above the count") << true << 100 << QStringList { "5", "4", "2", "1" } << false;
+    QTest::newRow("limit equal to the count") << true << 4 << QStringList { "5", "4", "2", "1" } << false;
+    QTest::newRow("skipped lines do not count") << true << 3 << QStringList { "5", "4", "2" } << true;
 }
 
 void tst_Journal::rowLimit()
@@ -306,6 +383,7 @@ void tst_Journal::rowLimit()
     QFETCH(bool, limitJournal);
     QFETCH(int, journalRows);
     QFETCH(QStringList, expected);
+    QFETCH(bool, noted);
 
     TempProgramFolder folder;
     writeTemplates(folder);
@@ -320,8 +398,62 @@ void tst_Journal::rowLimit()
     Journal::ShowJournal(nullptr, folder.path(), limitJournal, journalRows);
 
     QCOMPARE(numbers(folder), expected);
+    QCOMPARE(
+        page(folder).startsWith(QStringLiteral("<body>") + LimitNote.arg(journalRows) + QStringLiteral("\r\n")), noted);
+    QVERIFY(noted || page(folder).startsWith(QStringLiteral("<body>\r\n")));
     QCOMPARE(folder.readFile(QStringLiteral("journal.txt")), journal);
     QVERIFY(messages.messages().isEmpty());
+}
+
+void tst_Journal::limitedPageEqualsWholePage_data()
+{
+    QTest::addColumn<QByteArray>("ending");
+    QTest::newRow("ends with CR LF") << QByteArray("\r\n");
+    QTest::newRow("ends with a bare LF") << QByteArray("\n");
+    QTest::newRow("ends inside a record") << QByteArray("/cut.jpg\thttp://h/c");
+    QTest::newRow("ends with a complete record without line end") << QByteArray("/z.jpg\tl\tp\td\tt");
+    QTest::newRow("ends with empty lines") << QByteArray("\r\n\r\n\n");
+}
+
+// With the limit on only the newest records are read, from the end of the journal; the page must be the
+// one that the whole journal gives, cut after the newest records, with the note.
+void tst_Journal::limitedPageEqualsWholePage()
+{
+    QFETCH(QByteArray, ending);
+    TempProgramFolder folder;
+    writeTemplates(folder);
+    folder.writeFile(QStringLiteral("pics/есть.jpg"), "jpeg");
+    const QByteArray existing = folder.filePath(QStringLiteral("pics/есть.jpg")).toUtf8();
+    QByteArray journal;
+    for (int i = 1; i <= 12; ++i) {
+        const QByteArray link = "http://h/" + QByteArray::number(i) + ".jpg";
+        journal += record(i % 3 == 0 ? existing : i % 3 == 1 ? QByteArray("Clipboard") : "/gone.jpg", link);
+        if (i % 4 == 0)
+            journal += "half\trecord\r\n\r\n";
+        if (i % 5 == 0)
+            journal += "/lf.jpg\ta\tb\tc\td\n/cr\rinside.jpg\ta\tb\tc\td\r\n";
+    }
+    journal += ending;
+    folder.writeFile(QStringLiteral("journal.txt"), journal);
+
+    Journal::BuildJournalPage(folder.path(), 0);
+    const QString whole = page(folder);
+    const QString head = QStringLiteral("<body>");
+    const QString tail = QStringLiteral("</body>\r\n");
+    QVERIFY(whole.startsWith(head + QStringLiteral("\r\n\r\n")) && whole.endsWith(tail));
+    const QStringList wholeRows
+        = whole.sliced(head.size(), whole.size() - head.size() - tail.size()).split(QStringLiteral("\r\n\r\n"));
+    const qsizetype recordCount = wholeRows.size() - 1; // the text before the first row is empty
+    QCOMPARE(recordCount, numbers(folder).size());
+    QVERIFY(recordCount > 12);
+
+    for (int limit = 1; limit <= recordCount + 1; ++limit) {
+        Journal::BuildJournalPage(folder.path(), limit);
+        const bool cut = limit < recordCount;
+        const QString expected = head + (cut ? LimitNote.arg(limit) : QString())
+            + wholeRows.mid(0, limit + 1).join(QStringLiteral("\r\n\r\n")) + tail;
+        QCOMPARE(page(folder), expected);
+    }
 }
 
 void tst_Journal::emptyJournalGivesNoRows()
@@ -385,7 +517,9 @@ void tst_Journal::shippedTemplatesMakeAPage()
     QVERIFY(html.contains(QStringLiteral("href=\"http://h/a_t.jpg\"")));
     QVERIFY(html.contains(fileUrl(folder.filePath(QStringLiteral("journal/clipboard.gif")))));
     QVERIFY(html.contains(Journal::TimeText(When)));
-    QVERIFY(!html.contains(QStringLiteral("NUMBER")) && !html.contains(QStringLiteral("FILEPATH")));
+    QVERIFY(html.contains(QStringLiteral(">Буфер обмена<")));
+    for (const char* word : { "NUMBER", "FILEPATH", "FILENAME", "INSERT_NOTE" })
+        QVERIFY2(!html.contains(QLatin1String(word)), word);
 }
 
 void tst_Journal::showJournalWithoutJournal()
