@@ -3,8 +3,8 @@
 #include "ScratchFolder.h"
 #include "controls/Buttons.h"
 #include "controls/ElidedLabel.h"
-#include "controls/WheelNeedsFocus.h"
 #include "controls/Icons.h"
+#include "controls/WheelNeedsFocus.h"
 #include "engine/AboutServer.h"
 #include "engine/AutomaticStart.h"
 #include "engine/UploadEngine.h"
@@ -14,11 +14,12 @@
 #include "links/LinkTypes.h"
 #include "links/LinkTypesController.h"
 #include "platform/MessageBox.h"
-#include "platform/Shell.h"
 #include "platform/ProfileFile.h"
+#include "platform/Shell.h"
 #include "settings/Ini.h"
 #include "settings/IniFile.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
@@ -27,7 +28,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QAbstractItemView>
 #include <QPushButton>
 #include <QTimer>
 #include <QVBoxLayout>
@@ -322,7 +322,8 @@ void MainWindow::AllowChoosing(bool allowed)
 void MainWindow::WarnIfTooLarge(const QString& path)
 {
     if (ProfileFile::IsTooLarge(path))
-        Platform::ShowMessage(this, IniFile::TooLargeMessage(path), QStringLiteral("Ошибка"), Platform::MessageIcon::Error);
+        Platform::ShowMessage(
+            this, IniFile::TooLargeMessage(path), QStringLiteral("Ошибка"), Platform::MessageIcon::Error);
 }
 
 void MainWindow::fillServerList()

@@ -34,6 +34,6 @@ void ElidedLabel::paintEvent(QPaintEvent* event)
         setToolTip(tip);
     QPainter painter(this);
     const QRect area = contentsRect().adjusted(margin(), margin(), -margin(), -margin());
-    style()->drawItemText(&painter, area, int(alignment()) | Qt::TextSingleLine, palette(), isEnabled(), shown,
-        foregroundRole());
+    style()->drawItemText(
+        &painter, area, int(alignment()) | Qt::TextSingleLine, palette(), isEnabled(), shown, foregroundRole());
 }

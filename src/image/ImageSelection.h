@@ -47,8 +47,8 @@ QString SizeText(qint32 width, qint32 height);
 QString WeightText(qint64 bytes, const QLocale& locale = QLocale::system());
 
 // The file the viewer reads for a path: a clipboard picture, a path in the scratch folder ending in
-// lower-case "png", is shown from its BMP twin (every ".png" replaced by ".bmp") when that twin exists;
-// every other file is shown from itself.
+// lower-case "png", is shown from its BMP twin (every ".png" of the file name replaced by ".bmp") when
+// that twin exists; every other file is shown from itself.
 QString ViewerSourcePath(const QString& path, const QString& scratchFolder);
 
 // The picture's width and height as its file stores them, read from the header alone; an invalid

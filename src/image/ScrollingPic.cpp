@@ -268,7 +268,8 @@ void ScrollingPic::PaintFitView()
         if (!m_path.isEmpty())
             scaled = ImageSelection::LoadPicture(m_path, size == m_pictureSize ? QSize() : size);
         else
-            scaled = size == m_full.size() ? m_full : m_full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+            scaled
+                = size == m_full.size() ? m_full : m_full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         if (scaled.size() != size && !scaled.isNull())
             scaled = scaled.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         m_fitCache = QPixmap::fromImage(scaled);

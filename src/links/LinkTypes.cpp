@@ -123,8 +123,8 @@ QStringList AddLinkTypes(const QString& programFolder, LinkTables& tables)
     for (int s = 1; s <= LinkTables::SlotCount; ++s) {
         const std::optional<LinkTables::Slot> slot = readSlot(ini, s);
         // A missing or non-boolean Enabled reads as switched off, missing texts as empty.
-        tables.slot(s) = slot.value_or(LinkTables::Slot { false, ini.RINI(sectionFor(s), TitleKey),
-            ini.RINI(sectionFor(s), LinkKey) });
+        tables.slot(s) = slot.value_or(
+            LinkTables::Slot { false, ini.RINI(sectionFor(s), TitleKey), ini.RINI(sectionFor(s), LinkKey) });
         anyUsable = anyUsable || usable(tables.slot(s));
         anyUnreadable = anyUnreadable || !slot;
     }

@@ -1,9 +1,9 @@
 #include "LinkTypesController.h"
 
+#include "controls/WheelNeedsFocus.h"
 #include "links/EditLinkTypes.h"
 #include "links/LinkTypes.h"
 #include "settings/Ini.h"
-#include "controls/WheelNeedsFocus.h"
 
 #include <QAbstractButton>
 #include <QComboBox>

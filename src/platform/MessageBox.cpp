@@ -50,8 +50,8 @@ std::unique_ptr<QMessageBox> CreateMessageBox(
     // The box is at least as wide as its title with the frame's buttons beside it, so the title shows whole.
     const int titleWidth = box->fontMetrics().horizontalAdvance(title) * 5 / 4 + 160;
     if (auto* grid = qobject_cast<QGridLayout*>(box->layout()))
-        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0,
-            1, grid->columnCount());
+        grid->addItem(new QSpacerItem(titleWidth, 0, QSizePolicy::Minimum, QSizePolicy::Fixed), grid->rowCount(), 0, 1,
+            grid->columnCount());
     return box;
 }
 

@@ -37,9 +37,8 @@ void OptionsModule::LoadOptions()
     // first run writes.
     const IniFile ini(optionsPath());
     const auto text = [&ini](const char* key) { return ini.RINI(OptionsSection, QLatin1String(key)); };
-    const auto flag = [&text](const char* key, bool byDefault) {
-        return IniText::ToBoolean(text(key)).value_or(byDefault);
-    };
+    const auto flag
+        = [&text](const char* key, bool byDefault) { return IniText::ToBoolean(text(key)).value_or(byDefault); };
     const auto has = [&ini](const char* key) { return ini.HasKey(OptionsSection, QLatin1String(key)); };
     Settings system;
     if (!has("UseProxy") || !has("ProxyHost") || !has("ProxyPort"))

@@ -125,8 +125,9 @@ QString CredentialsProblem(const QString& user, const QString& password)
     const auto check = [&problem](const QString& text, const QString& what) {
         const qsizetype bytes = text.toLocal8Bit().size();
         if (bytes > MaxCredentialBytes)
-            problem += what + QStringLiteral(" занимает ") + QString::number(bytes) + QStringLiteral(" байт, а помещается не более ")
-                + QString::number(MaxCredentialBytes) + QStringLiteral(" (русская буква занимает 2 байта).\r\n");
+            problem += what + QStringLiteral(" занимает ") + QString::number(bytes)
+                + QStringLiteral(" байт, а помещается не более ") + QString::number(MaxCredentialBytes)
+                + QStringLiteral(" (русская буква занимает 2 байта).\r\n");
     };
     check(user, QStringLiteral("Имя пользователя прокси"));
     check(password, QStringLiteral("Пароль прокси"));

@@ -236,15 +236,16 @@ private slots:
         folder.writeFile(QStringLiteral("data/") + longName + QStringLiteral(".serv"), "END:\r\n");
         QByteArray types;
         for (int slot = 1; slot <= 7; ++slot)
-            types += "[Type" + QByteArray::number(slot) + "]\r\nEnabled=True\r\nTitle=" + QByteArray(slot == 3 ? 120 : 5, 'T')
-                + "\r\nLink=IMGLINK\r\n";
+            types += "[Type" + QByteArray::number(slot)
+                + "]\r\nEnabled=True\r\nTitle=" + QByteArray(slot == 3 ? 120 : 5, 'T') + "\r\nLink=IMGLINK\r\n";
         folder.writeFile(QStringLiteral("linkTypes.ini"), types);
         MainWindow window(folder.path(), QString());
         window.StartUp();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         // Fits a 1366 x 768 screen with room for the desktop's panels.
-        QVERIFY2(window.minimumSizeHint().width() <= 1000, qPrintable(QString::number(window.minimumSizeHint().width())));
+        QVERIFY2(
+            window.minimumSizeHint().width() <= 1000, qPrintable(QString::number(window.minimumSizeHint().width())));
         QVERIFY(window.minimumSizeHint().height() <= 650);
         QVERIFY(window.sizeHint().width() <= 1300);
 
@@ -270,8 +271,8 @@ private slots:
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         auto* st = window.findChild<ElidedLabel*>(QStringLiteral("st"));
         QVERIFY(st);
-        const QString path = QStringLiteral("/home/user/") + QString(40, u'a') + QStringLiteral("/") + QString(200, u'b')
-            + QStringLiteral("/снимок.jpg");
+        const QString path = QStringLiteral("/home/user/") + QString(40, u'a') + QStringLiteral("/")
+            + QString(200, u'b') + QStringLiteral("/снимок.jpg");
         const int width = window.width();
         st->setText(path);
         window.grab();

@@ -1,11 +1,11 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
 #include <QFile>
 #include <QImage>
-#include <QBuffer>
 #include <QPainter>
 #include <QString>
 
@@ -44,7 +44,10 @@ inline QString WriteJpeg(const QString& folder, const QString& relative, int wid
         return {};
     if (exifOrientation != 0) {
         // APP1 "Exif", big-endian TIFF header, one IFD entry: Orientation (0x0112), SHORT, 1 value.
-        QByteArray exif = QByteArray::fromHex("ffe10022457869660000" "4d4d002a00000008" "0001" "011200030000000100060000"
+        QByteArray exif = QByteArray::fromHex("ffe10022457869660000"
+                                              "4d4d002a00000008"
+                                              "0001"
+                                              "011200030000000100060000"
                                               "00000000");
         exif[29] = char(exifOrientation);
         bytes.insert(2, exif);

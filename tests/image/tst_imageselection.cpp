@@ -252,8 +252,7 @@ void TestImageSelection::largePhotoOpensWithBoundedPreview()
 void TestImageSelection::exifOrientationTurnsOnlyThePicture()
 {
     QTemporaryDir dir;
-    const QString path = PictureFiles::WriteJpeg(
-        dir.path(), QStringLiteral("portrait.jpg"), 64, 48, 6);
+    const QString path = PictureFiles::WriteJpeg(dir.path(), QStringLiteral("portrait.jpg"), 64, 48, 6);
     QVERIFY(!path.isEmpty());
     // Stored 64 x 48, shown standing: 48 x 64; description and limits keep the stored size.
     QCOMPARE(ImageSelection::StoredSize(path), QSize(64, 48));

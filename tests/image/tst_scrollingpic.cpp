@@ -343,8 +343,8 @@ void TestScrollingPic::scrollsLikeAnyViewer()
     QVERIFY(QTest::qWaitForWindowExposed(&viewer));
     const auto wheel = [](QWidget* target, QPoint angle) {
         const QPointF at(target->width() / 2.0, target->height() / 2.0);
-        QWheelEvent event(at, target->mapToGlobal(at), QPoint(), angle, Qt::NoButton, Qt::NoModifier,
-            Qt::NoScrollPhase, false);
+        QWheelEvent event(
+            at, target->mapToGlobal(at), QPoint(), angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
         QCoreApplication::sendEvent(target, &event);
     };
     // Each way of asking for "further down" (and, for the other bar, "further right") moves the view

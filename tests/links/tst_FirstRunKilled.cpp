@@ -63,7 +63,8 @@ void TestFirstRunKilled::killedAtRandomMoments()
         QVERIFY(child.waitForFinished(30000));
 
         QVERIFY2(complete(folder.filePath(QStringLiteral("options.ini")), options), qPrintable(QString::number(run)));
-        QVERIFY2(complete(folder.filePath(QStringLiteral("linkTypes.ini")), linkTypes), qPrintable(QString::number(run)));
+        QVERIFY2(
+            complete(folder.filePath(QStringLiteral("linkTypes.ini")), linkTypes), qPrintable(QString::number(run)));
     }
 }
 

@@ -263,7 +263,8 @@ void TestContextMenu::offeredButNeverDefaultInGio()
     viewer.write("[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/true %f\n"
                  "MimeType=image/jpeg;image/gif;image/png;\n");
     viewer.close();
-    QCOMPARE(QProcess::execute(QStringLiteral("update-desktop-database"), { system + QStringLiteral("/applications") }), 0);
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("update-desktop-database"), { system + QStringLiteral("/applications") }), 0);
     const QByteArray systemDirs = qgetenv("XDG_DATA_DIRS");
     qputenv("XDG_DATA_DIRS", (system + QStringLiteral(":/usr/local/share:/usr/share")).toUtf8());
     qputenv("XDG_CONFIG_HOME", desktop.filePath(QStringLiteral("config")).toUtf8());
@@ -300,7 +301,8 @@ void TestContextMenu::offeredButNeverDefaultInGio()
             QCOMPARE(view.defaultApp, defaults.value(type));
             // Only the entry of its own type.
             for (const auto& [otherType, otherClass] : types)
-                QVERIFY(otherType == type || !view.offered.contains(QStringLiteral("pictoferry-%1.desktop").arg(otherClass)));
+                QVERIFY(otherType == type
+                    || !view.offered.contains(QStringLiteral("pictoferry-%1.desktop").arg(otherClass)));
         }
     }
 

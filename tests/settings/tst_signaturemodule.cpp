@@ -295,8 +295,8 @@ void TestSignatureModule::credentialsProblem_data()
     const QString sixteenCyrillic = QStringLiteral("пользовательпрок");
     QTest::newRow("both fit") << QStringLiteral("user") << QString(31, u'p') << QStringList();
     QTest::newRow("15 Cyrillic letters fit") << sixteenCyrillic.left(15) << QStringLiteral("p") << QStringList();
-    QTest::newRow("16 Cyrillic letters do not") << sixteenCyrillic << QStringLiteral("p")
-                                                << QStringList { QStringLiteral("Имя") };
+    QTest::newRow("16 Cyrillic letters do not")
+        << sixteenCyrillic << QStringLiteral("p") << QStringList { QStringLiteral("Имя") };
     QTest::newRow("long password") << QStringLiteral("u") << QString(32, u'p')
                                    << QStringList { QStringLiteral("Пароль") };
     QTest::newRow("both too long") << sixteenCyrillic << sixteenCyrillic
