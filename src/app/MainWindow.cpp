@@ -2,7 +2,9 @@
 
 #include "ScratchFolder.h"
 #include "controls/Buttons.h"
+#include "controls/ElidedLabel.h"
 #include "controls/Icons.h"
+#include "controls/WheelNeedsFocus.h"
 #include "engine/AboutServer.h"
 #include "engine/AutomaticStart.h"
 #include "engine/UploadEngine.h"
@@ -10,12 +12,16 @@
 #include "image/ScrollingPic.h"
 #include "image/ui/ClipboardIntake.h"
 #include "journal/Journal.h"
+#include "links/LinkTypes.h"
 #include "links/LinkTypesController.h"
 #include "platform/MessageBox.h"
+#include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "settings/Ini.h"
+#include "settings/IniFile.h"
 #include "update/ui/About.h"
 
+#include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QFileInfo>
@@ -38,6 +44,14 @@ QLabel* createLabel(const QString& text, const QString& objectName)
     auto* label = new QLabel(text);
     label->setObjectName(objectName);
     return label;
+}
+
+// A list whose long entries are cut short instead of widening the window.
+void keepNarrow(QComboBox* list)
+{
+    list->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    list->setMinimumContentsLength(22);
+    list->view()->setTextElideMode(Qt::ElideMiddle);
 }
 
 } // namespace
@@ -64,15 +78,16 @@ void MainWindow::buildControls()
     central->setObjectName(QStringLiteral("BG"));
     central->setStyleSheet(QStringLiteral("#BG { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
                                           "stop:0 #f5f7fb, stop:1 #e3e9f3); }"));
+    // The preview takes what the window gains; the column of controls keeps its width.
     auto* columns = new QHBoxLayout;
     columns->setSpacing(16);
-    columns->addWidget(buildImagePanel(), 0, Qt::AlignTop);
-    columns->addWidget(buildActionPanel(), 1);
+    columns->addWidget(buildImagePanel(), 1);
+    columns->addWidget(buildActionPanel(), 0);
 
-    m_st = createLabel(QStringLiteral("Ready"), QStringLiteral("st"));
+    // A long path is cut in the middle, so its file name stays in sight; the tool tip holds all of it.
+    m_st = new ElidedLabel(QStringLiteral("Ready"));
+    m_st->setObjectName(QStringLiteral("st"));
     m_st->setFrameShape(QFrame::StyledPanel);
-    m_st->setMinimumWidth(200);
-    m_st->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_toLabel = createLabel(QString(), QStringLiteral("TOLabel"));
     m_toLabel->setMinimumWidth(40);
     m_toLabel->setAlignment(Qt::AlignCenter);
@@ -126,6 +141,7 @@ void MainWindow::bindControls()
         m_command2->setVisible(uploadVisible);
         m_commandStop->setVisible(!uploadVisible);
     });
+    connect(m_engine, &UploadEngine::uploadButtonsChanged, this, &MainWindow::AllowChoosing);
     connect(m_engine, &UploadEngine::linkTypesEnabledChanged, m_linksType, &QWidget::setEnabled);
     connect(m_engine, &UploadEngine::countdownChanged, m_toLabel, &QLabel::setText);
     connect(m_engine, &UploadEngine::finished, this, &MainWindow::UploadFinished);
@@ -148,8 +164,9 @@ QWidget* MainWindow::buildImagePanel()
 
     m_ri = new ScrollingPic;
     m_ri->setObjectName(QStringLiteral("RI"));
-    m_ri->setFixedSize(600, 451);
-    layout->addWidget(m_ri);
+    m_ri->setMinimumSize(320, 240);
+    m_ri->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    layout->addWidget(m_ri, 1);
 
     m_zoom1 = Buttons::CreateImageButton(Icons::ZoomFull(), QStringLiteral("Полный размер"), QStringLiteral("zoom1"));
     m_zoom2 = Buttons::CreateImageButton(Icons::ZoomFit(), QStringLiteral("Вписать в окно"), QStringLiteral("zoom2"));
@@ -171,6 +188,7 @@ QWidget* MainWindow::buildImagePanel()
 QWidget* MainWindow::buildActionPanel()
 {
     auto* panel = new QWidget;
+    panel->setSizePolicy(QSizePolicy::Maximum, QSizePolicy::Preferred);
     auto* layout = new QVBoxLayout(panel);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
@@ -187,7 +205,8 @@ QWidget* MainWindow::buildActionPanel()
     m_servers = new QComboBox;
     m_servers->setObjectName(QStringLiteral("Servers"));
     m_servers->setEnabled(false);
-    m_servers->setMinimumWidth(180);
+    keepNarrow(m_servers);
+    WheelNeedsFocus::Install(m_servers);
     m_sinfo = Buttons::CreateImageButton(
         Icons::ServerInfo(), QStringLiteral("Информация о сервере"), QStringLiteral("Sinfo"));
     m_goToSrv
@@ -216,6 +235,7 @@ QWidget* MainWindow::buildActionPanel()
     layout->addWidget(createLabel(QStringLiteral("Тип ссылки:"), QStringLiteral("Label1")));
     m_linksType = new QComboBox;
     m_linksType->setObjectName(QStringLiteral("LinksType"));
+    keepNarrow(m_linksType);
     layout->addWidget(m_linksType);
     m_text1 = new QLineEdit;
     m_text1->setObjectName(QStringLiteral("Text1"));
@@ -248,6 +268,8 @@ QWidget* MainWindow::buildActionPanel()
 
 void MainWindow::StartUp()
 {
+    WarnIfTooLarge(m_options.optionsPath());
+    WarnIfTooLarge(LinkTypes::LinkTypesPath(m_programFolder));
     m_options.LoadOptions();
     fillServerList();
     m_links->Startup();
@@ -293,6 +315,21 @@ void MainWindow::AutomaticStart()
     UploadClicked();
 }
 
+void MainWindow::AllowChoosing(bool allowed)
+{
+    // While an upload runs, neither another picture nor another service can be chosen.
+    m_command1->setEnabled(allowed);
+    m_xpB1->setEnabled(allowed);
+    m_servers->setEnabled(allowed && !CurrentImagePath().isEmpty());
+}
+
+void MainWindow::WarnIfTooLarge(const QString& path)
+{
+    if (ProfileFile::IsTooLarge(path))
+        Platform::ShowMessage(
+            this, IniFile::TooLargeMessage(path), QStringLiteral("Ошибка"), Platform::MessageIcon::Error);
+}
+
 void MainWindow::fillServerList()
 {
     m_servers->addItems(ServerCatalogue::BuildServerList(m_programFolder));
@@ -313,6 +350,7 @@ void MainWindow::ServerSelected()
     }
     m_command2->setEnabled(true);
     m_goToSrv->show();
+    WarnIfTooLarge(ServerCatalogue::InfoPath(m_programFolder, server));
     m_serverInfo = ServerCatalogue::LoadServerInfo(m_programFolder, server);
     m_sinfo->setVisible(QFileInfo::exists(ServerCatalogue::InfoPath(m_programFolder, server)));
     CheckLimits();

@@ -48,6 +48,8 @@ private:
     void bindControls();
     void fillServerList();
     void ServerSelected();
+    void AllowChoosing(bool allowed);
+    void WarnIfTooLarge(const QString& path);
     void CheckLimits();
     void GoToSrv();
     void ShowServerInfo();

@@ -3,6 +3,7 @@
 #include "platform/MessageBox.h"
 #include "settings/Ini.h"
 
+#include <QDir>
 #include <QFileInfo>
 
 #include <limits>
@@ -92,11 +93,14 @@ void ShowErrors(QWidget* parent, const QString& errors)
     Platform::ShowMessage(parent, ErrorMessageText(errors), QStringLiteral("Ошибка"), Platform::MessageIcon::Error);
 }
 
-QString CommandLineText(const QStringList& arguments)
+QString CommandLineText(const QStringList& arguments, const QString& currentFolder)
 {
     if (arguments.isEmpty())
         return {};
-    QString text = u'"' + arguments.first() + u'"';
+    QString picture = arguments.first();
+    if (!currentFolder.isEmpty() && !picture.isEmpty() && QDir::isRelativePath(picture))
+        picture = QDir::cleanPath(QDir(currentFolder).absoluteFilePath(picture));
+    QString text = u'"' + picture + u'"';
     for (qsizetype i = 1; i < arguments.size(); ++i)
         text += u' ' + arguments.at(i);
     return text;

@@ -53,8 +53,10 @@ QString ErrorMessageText(const QString& errors);
 void ShowErrors(QWidget* parent, const QString& errors);
 
 // The command-line text rebuilt from the process arguments that follow the program's own name: the
-// first in double quotes, then every further one after one space; no argument gives empty text.
-QString CommandLineText(const QStringList& arguments);
+// first in double quotes, then every further one after one space; no argument gives empty text. With a
+// currentFolder, a relative first argument (the picture) is made absolute against it, so that the
+// picture is found and recorded by its full path whatever folder the program later works in.
+QString CommandLineText(const QStringList& arguments, const QString& currentFolder = QString());
 
 // A text that begins and ends with a double quote (a lone quoted path, as the file manager's menu entry
 // passes it) loses every double quote; any other text is returned as it is.

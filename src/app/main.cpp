@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -28,7 +29,8 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    MainWindow window(programFolder, ParseCommandSting::CommandLineText(QApplication::arguments().mid(1)));
+    MainWindow window(
+        programFolder, ParseCommandSting::CommandLineText(QApplication::arguments().mid(1), QDir::currentPath()));
     // Logout or kill: end open dialogs and message boxes, shut down through the window, leave the loop.
     TerminationSignals termination;
     bool terminated = false;

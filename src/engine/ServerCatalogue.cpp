@@ -1,6 +1,6 @@
 #include "ServerCatalogue.h"
 
-#include "settings/Ini.h"
+#include "settings/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -43,8 +43,7 @@ ServerInfo LoadServerInfo(const QString& programFolder, const QString& server)
     const QString path = InfoPath(programFolder, server);
     if (server.isEmpty() || !QFileInfo::exists(path))
         return {};
-    Ini::SetFileName(path);
-    const Ini ini;
+    const IniFile ini(path);
     const QString section = QStringLiteral("Main");
     ServerInfo info;
     info.MaxWidth = ini.RINIi(section, QStringLiteral("MaxWidth"));

@@ -1,6 +1,8 @@
 #include "CommonDialog.h"
 
 #include <QFileDialog>
+#include <QGuiApplication>
+#include <QScreen>
 #include <QStringList>
 
 namespace
@@ -50,7 +52,20 @@ QString CommonDialog::OpenFile(
 {
     if (openFileHook())
         return openFileHook()({ title, filter, owner, initialDir });
+    QFileDialog dialog(owner, title, initialDir, QtFilter(filter));
+    dialog.setFileMode(QFileDialog::ExistingFile);
     // Only the descriptions are shown; the case-blind patterns behind them are not for the user's eyes.
-    return QFileDialog::getOpenFileName(
-        owner, title, initialDir, QtFilter(filter), nullptr, QFileDialog::HideNameFilterDetails);
+    dialog.setOption(QFileDialog::HideNameFilterDetails);
+    dialog.resize(ReadableSize(owner));
+    if (dialog.exec() != QDialog::Accepted)
+        return {};
+    return dialog.selectedFiles().value(0);
+}
+
+QSize CommonDialog::ReadableSize(const QWidget* owner)
+{
+    // Wide enough for the name, size, type and date columns, and never beyond the screen.
+    const QScreen* screen = owner && owner->screen() ? owner->screen() : QGuiApplication::primaryScreen();
+    const QSize available = screen ? screen->availableGeometry().size() : QSize(1024, 768);
+    return QSize(qMin(900, available.width() * 9 / 10), qMin(600, available.height() * 9 / 10));
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QSize>
 #include <QString>
 
 #include <functional>
@@ -29,4 +30,7 @@ public:
     // The filter in the form of QFileDialog: "description (patterns)" entries joined by ";;". Patterns
     // match without regard to case, as the names of picture files are written either way.
     static QString QtFilter(const QString& filter);
+
+    // The size the dialog opens at: its columns readable, within the owner's screen.
+    static QSize ReadableSize(const QWidget* owner);
 };

@@ -6,6 +6,7 @@
 #include "platform/MessageBox.h"
 
 #include <QAbstractButton>
+#include <QDir>
 #include <QLabel>
 #include <QMetaMethod>
 #include <QWidget>
@@ -71,7 +72,9 @@ void ImageIntake::ConnectClick(QWidget* button, const char* slot)
 
 bool ImageIntake::OpenImgFile(const QString& path)
 {
-    const ImageSelection::ImageDescription description = ImageSelection::Describe(path);
+    // Only the clipboard's pictures, written to the program's tmp folder, have a BMP twin.
+    const ImageSelection::ImageDescription description
+        = ImageSelection::Describe(path, QDir(m_programFolder).filePath(QStringLiteral("tmp")));
     if (!description.ok) {
         Platform::ShowMessage(
             m_window, description.errorText, ImageSelection::OpenErrorTitle(), Platform::MessageIcon::Error);
@@ -80,7 +83,7 @@ bool ImageIntake::OpenImgFile(const QString& path)
 
     m_values = description.values;
     if (m_controls.RI)
-        m_controls.RI->SetImage(description.picture);
+        m_controls.RI->SetPicture(description.viewerSource);
     if (m_controls.st)
         m_controls.st->setText(m_values.CurrentImagePath);
     if (m_controls.Ftype)
@@ -97,6 +100,8 @@ bool ImageIntake::OpenImgFile(const QString& path)
     // A new picture is always shown fitted.
     setShown(m_controls.zoom1, true);
     setShown(m_controls.zoom2, false);
+    // The indicator and the upload button follow the new picture at once.
+    CheckServerLimits(m_limits);
     emit ImageOpened(m_values.CurrentImagePath);
     return true;
 }

@@ -40,8 +40,8 @@ public:
     ImageIntake(const QString& programFolder, const Controls& controls, QWidget* window);
 
     // Makes the file at the path the current image: preview in the fit view, description, Servers
-    // enabled, Copy_to and OpenTB hidden. A file that cannot be shown gets an error message box and
-    // leaves everything as it was. The limits check is not repeated here.
+    // enabled, Copy_to and OpenTB hidden, and the limits check of the selected service run for it. A
+    // file that cannot be shown gets an error message box and leaves everything as it was.
     bool OpenImgFile(const QString& path);
 
     // The open button: the open dialog, starting at [Main] LastDir; a chosen file is written to LastDir

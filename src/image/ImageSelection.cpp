@@ -2,6 +2,7 @@
 
 #include "settings/Ini.h"
 
+#include <QDir>
 #include <QFileInfo>
 #include <QImageReader>
 
@@ -64,25 +65,52 @@ QString WeightText(qint64 bytes, const QLocale& locale)
     return QStringLiteral("Вес: ~") + number + QStringLiteral(" Мбайт");
 }
 
-QString ViewerSourcePath(const QString& path)
+QString ViewerSourcePath(const QString& path, const QString& scratchFolder)
 {
-    if (!path.endsWith(QLatin1String("png"), Qt::CaseSensitive))
+    if (scratchFolder.isEmpty() || !path.endsWith(QLatin1String("png"), Qt::CaseSensitive))
         return path;
-    QString twin = path;
-    twin.replace(QLatin1String(".png"), QLatin1String(".bmp"), Qt::CaseSensitive);
+    const QFileInfo file(path);
+    const QFileInfo scratch(scratchFolder);
+    const bool inScratch = file.absolutePath() == scratch.absoluteFilePath()
+        || (scratch.exists() && file.dir().canonicalPath() == scratch.canonicalFilePath());
+    if (!inScratch)
+        return path;
+    // Every ".png" of the file name becomes ".bmp"; the folder stays the scratch folder.
+    QString twinName = file.fileName();
+    twinName.replace(QLatin1String(".png"), QLatin1String(".bmp"), Qt::CaseSensitive);
+    const QString twin = file.dir().filePath(twinName);
     return QFileInfo(twin).isFile() ? twin : path;
 }
 
-QImage LoadPicture(const QString& path)
+QSize StoredSize(const QString& path)
 {
-    // The reader keeps Qt's image allocation limit, so a picture too large for memory is refused
-    // instead of being allocated.
-    QImageReader reader(ViewerSourcePath(path));
+    QImageReader reader(path);
     reader.setAutoTransform(false);
-    return reader.read();
+    if (!reader.canRead())
+        return {};
+    return reader.size();
 }
 
-ImageDescription Describe(const QString& path, const QLocale& locale)
+QImage LoadPicture(const QString& path, QSize scaledTo)
+{
+    // The default allocation limit refuses any picture above about 33 megapixels, a common phone
+    // photo. Previews are decoded scaled, and the full size only when the user asks for it.
+    const int previousLimit = QImageReader::allocationLimit();
+    QImageReader::setAllocationLimit(0);
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    if (scaledTo.isValid()) {
+        // The reader scales the stored picture before it turns it.
+        if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+            scaledTo.transpose();
+        reader.setScaledSize(scaledTo);
+    }
+    const QImage picture = reader.read();
+    QImageReader::setAllocationLimit(previousLimit);
+    return picture;
+}
+
+ImageDescription Describe(const QString& path, const QString& scratchFolder, const QLocale& locale)
 {
     ImageDescription description;
     const QFileInfo file(path);
@@ -90,20 +118,22 @@ ImageDescription Describe(const QString& path, const QLocale& locale)
         description.errorText = QStringLiteral("Файл изображения не найден:\r\n") + path;
         return description;
     }
-    description.picture = LoadPicture(path);
-    if (description.picture.isNull()) {
+    const QString source = ViewerSourcePath(path, scratchFolder);
+    const QSize size = StoredSize(source);
+    if (!size.isValid() || size.isEmpty()) {
         description.errorText = QStringLiteral("Не удалось открыть изображение:\r\n") + path
-            + QStringLiteral("\r\nФайл недоступен, повреждён, слишком велик или не является изображением.");
+            + QStringLiteral("\r\nФайл недоступен, повреждён или не является изображением.");
         return description;
     }
 
     const qint64 bytes = file.size();
     description.ok = true;
+    description.viewerSource = source;
     description.values.CurrentImagePath = path;
     // A file beyond the 32-bit range is counted as the largest 32-bit size, which exceeds every limit.
     description.values.CurrentImageSize = qint32(qMin<qint64>(bytes, std::numeric_limits<qint32>::max()));
-    description.values.CurrentImageWidth = description.picture.width();
-    description.values.CurrentImageHeight = description.picture.height();
+    description.values.CurrentImageWidth = size.width();
+    description.values.CurrentImageHeight = size.height();
     description.typeText = TypeText(path);
     description.sizeText = SizeText(description.values.CurrentImageWidth, description.values.CurrentImageHeight);
     description.weightText = WeightText(bytes, locale);

@@ -21,7 +21,7 @@ struct ImageValues {
 struct ImageDescription {
     bool ok = false;
     QString errorText; // the message box text when !ok
-    QImage picture; // what the viewer shows
+    QString viewerSource; // the file the viewer reads (the BMP twin of a clipboard PNG)
     ImageValues values;
     QString typeText; // Ftype
     QString sizeText; // RiL
@@ -46,17 +46,26 @@ QString SizeText(qint32 width, qint32 height);
 // megabyte, megabytes with at most one decimal in the locale's notation from there on.
 QString WeightText(qint64 bytes, const QLocale& locale = QLocale::system());
 
-// The file the viewer reads for a path: a path ending in lower-case "png" is shown from its BMP twin
-// (every ".png" replaced by ".bmp") when that twin exists, otherwise from the file itself.
-QString ViewerSourcePath(const QString& path);
+// The file the viewer reads for a path: a clipboard picture, a path in the scratch folder ending in
+// lower-case "png", is shown from its BMP twin (every ".png" of the file name replaced by ".bmp") when
+// that twin exists; every other file is shown from itself.
+QString ViewerSourcePath(const QString& path, const QString& scratchFolder);
 
-// Reads the picture the viewer shows for the path. A file that is missing, unreadable, not a picture
-// or larger than the image allocation limit gives a null image.
-QImage LoadPicture(const QString& path);
+// The picture's width and height as its file stores them, read from the header alone; an invalid
+// size when the file is no picture Qt can read.
+QSize StoredSize(const QString& path);
 
-// Opens the image file at the path and describes it. Nothing is shown and nothing is kept; a failure
-// carries the message for the user.
-ImageDescription Describe(const QString& path, const QLocale& locale = QLocale::system());
+// Reads a picture for the screen, turned as its EXIF orientation says. With a valid `scaledTo` it is
+// decoded straight to that size (as shown, after the turn), which keeps the memory of a preview small
+// whatever the picture's pixel count. A file that is missing, unreadable or not a picture gives a null
+// image. There is no limit on the pixel count beyond the memory that decoding needs.
+QImage LoadPicture(const QString& path, QSize scaledTo = QSize());
+
+// Opens the image file at the path and describes it from its header, without decoding the pixels.
+// scratchFolder: the program's tmp folder, the only place where a PNG has a BMP twin. Nothing is shown
+// and nothing is kept; a failure carries the message for the user.
+ImageDescription Describe(
+    const QString& path, const QString& scratchFolder = QString(), const QLocale& locale = QLocale::system());
 
 // The [Main] LastDir value of options.ini in the program folder: the full path of the file last chosen
 // in the open dialog, which the dialog is given as its starting point.

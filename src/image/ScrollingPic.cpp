@@ -2,10 +2,14 @@
 
 #include "ImageSelection.h"
 
+#include <QApplication>
+#include <QImageReader>
+#include <QKeyEvent>
 #include <QLayout>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QScrollBar>
+#include <QWheelEvent>
 
 #include <cmath>
 
@@ -29,11 +33,13 @@ ScrollingPic::ScrollingPic(QWidget* parent)
     m_yScroll->hide();
     m_xScroll->setRange(0, 0);
     m_yScroll->setRange(0, 0);
-    // The values run against the position in the picture; drawn and operated inverted, the bars still
-    // look and move like ordinary ones: the thumb sits where the view is.
+    // The values run against the position in the picture. Drawn inverted, the thumb sits where the
+    // view is; every step the bar takes by itself (arrows, trough, keys) is mirrored so that it moves
+    // the view the way the user points. Dragging the thumb needs no mirror.
     for (QScrollBar* bar : { m_xScroll, m_yScroll }) {
         bar->setInvertedAppearance(true);
-        bar->setInvertedControls(true);
+        bar->installEventFilter(this);
+        connect(bar, &QAbstractSlider::actionTriggered, this, [bar](int action) { MirrorAction(bar, action); });
     }
 
     connect(m_xScroll, &QScrollBar::valueChanged, this, [this](int value) {
@@ -61,17 +67,38 @@ int ScrollingPic::heightForWidth(int width) const
 
 bool ScrollingPic::SetPicture(const QString& path)
 {
-    const QImage picture = ImageSelection::LoadPicture(path);
-    if (picture.isNull())
+    QImageReader reader(path);
+    reader.setAutoTransform(true);
+    QSize size = reader.size();
+    if (!reader.canRead() || !size.isValid() || size.isEmpty())
         return false;
-    SetImage(picture);
+    if (reader.transformation() & QImageIOHandler::TransformationRotate90)
+        size.transpose();
+    Clear();
+    m_path = path;
+    m_pictureSize = size;
+    Show();
     return true;
 }
 
 void ScrollingPic::SetImage(const QImage& picture)
 {
-    m_source = picture;
+    Clear();
+    m_full = picture;
+    m_pictureSize = picture.size();
+    Show();
+}
+
+void ScrollingPic::Clear()
+{
+    m_path.clear();
+    m_full = QImage();
+    m_pictureSize = QSize(0, 0);
     m_fitCache = QPixmap();
+}
+
+void ScrollingPic::Show()
+{
     m_xOffset = 0;
     m_yOffset = 0;
     LayOut();
@@ -81,6 +108,11 @@ void ScrollingPic::SetImage(const QImage& picture)
 
 void ScrollingPic::Fullsize(bool on)
 {
+    // A picture from a file is held at full size only as long as the full-size view shows it.
+    if (!m_path.isEmpty() && on && m_full.isNull())
+        m_full = ImageSelection::LoadPicture(m_path);
+    else if (!m_path.isEmpty() && !on)
+        m_full = QImage();
     m_fullsizeMode = on;
     m_imgShow->setVisible(!on);
     m_picShow->setVisible(on);
@@ -113,8 +145,8 @@ void ScrollingPic::LayOut()
 
     const int width = this->width();
     const int height = this->height();
-    const int pictureWidth = m_source.width();
-    const int pictureHeight = m_source.height();
+    const int pictureWidth = m_pictureSize.width();
+    const int pictureHeight = m_pictureSize.height();
 
     // A scroll bar is needed in a direction where the picture is larger than the view; a bar takes
     // room from the view across it, which can make the other bar needed too.
@@ -171,8 +203,8 @@ void ScrollingPic::PlaceFitView()
 {
     const int width = this->width();
     const int height = this->height();
-    const int pictureWidth = m_source.width();
-    const int pictureHeight = m_source.height();
+    const int pictureWidth = m_pictureSize.width();
+    const int pictureHeight = m_pictureSize.height();
     if (pictureWidth <= 0 || pictureHeight <= 0) {
         m_imgShow->setGeometry(0, 0, 0, 0);
         return;
@@ -199,8 +231,8 @@ void ScrollingPic::PlaceFullView(int viewWidth, int viewHeight)
 {
     // In a direction where the picture overflows, the view spans the viewer and scrolls; where it
     // does not, the view has the picture's size and is centred.
-    const int pictureWidth = m_source.width();
-    const int pictureHeight = m_source.height();
+    const int pictureWidth = m_pictureSize.width();
+    const int pictureHeight = m_pictureSize.height();
     const int left = m_scrollsAcross ? 0 : (viewWidth - pictureWidth) / 2;
     const int top = m_scrollsDown ? 0 : (viewHeight - pictureHeight) / 2;
     const QRect view(left, top, m_scrollsAcross ? viewWidth : pictureWidth, m_scrollsDown ? viewHeight : pictureHeight);
@@ -219,21 +251,27 @@ void ScrollingPic::PaintFullView()
 {
     QPainter painter(m_picShow);
     painter.fillRect(m_picShow->rect(), palette().window());
-    if (m_source.isNull())
+    if (m_full.isNull())
         return;
     const QRect block(m_xOffset, m_yOffset, m_picShow->width(), m_picShow->height());
-    painter.drawImage(QPoint(0, 0), m_source, block);
+    painter.drawImage(QPoint(0, 0), m_full, block);
 }
 
 void ScrollingPic::PaintFitView()
 {
-    if (m_source.isNull())
-        return;
     const QSize size = m_imgShow->size();
+    if (m_pictureSize.isEmpty() || size.isEmpty())
+        return;
     if (m_fitCache.size() != size) {
-        const QImage scaled = size == m_source.size()
-            ? m_source
-            : m_source.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        // A picture from a file is decoded straight to the size the fit view shows.
+        QImage scaled;
+        if (!m_path.isEmpty())
+            scaled = ImageSelection::LoadPicture(m_path, size == m_pictureSize ? QSize() : size);
+        else
+            scaled
+                = size == m_full.size() ? m_full : m_full.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        if (scaled.size() != size && !scaled.isNull())
+            scaled = scaled.scaled(size, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
         m_fitCache = QPixmap::fromImage(scaled);
     }
     QPainter painter(m_imgShow);
@@ -280,8 +318,75 @@ void ScrollingPic::ViewMouseRelease()
         m_picShow->setCursor(Qt::OpenHandCursor);
 }
 
+void ScrollingPic::MirrorAction(QScrollBar* bar, int action)
+{
+    // The bar has already taken the step its way (cut at the end of its range); take it the other way.
+    switch (action) {
+    case QAbstractSlider::SliderSingleStepAdd:
+        bar->setSliderPosition(bar->value() - bar->singleStep());
+        break;
+    case QAbstractSlider::SliderSingleStepSub:
+        bar->setSliderPosition(bar->value() + bar->singleStep());
+        break;
+    case QAbstractSlider::SliderPageStepAdd:
+        bar->setSliderPosition(bar->value() - bar->pageStep());
+        break;
+    case QAbstractSlider::SliderPageStepSub:
+        bar->setSliderPosition(bar->value() + bar->pageStep());
+        break;
+    case QAbstractSlider::SliderToMinimum:
+        bar->setSliderPosition(bar->maximum());
+        break;
+    case QAbstractSlider::SliderToMaximum:
+        bar->setSliderPosition(bar->minimum());
+        break;
+    default:
+        break;
+    }
+}
+
+bool ScrollingPic::ScrollByWheel(const QWheelEvent* event)
+{
+    // A turn of the wheel towards the user shows what lies below (turned sideways, or with Shift, what
+    // lies to the right), as many lines a notch as the desktop asks for.
+    QPoint delta = event->angleDelta();
+    if (event->modifiers() & Qt::ShiftModifier)
+        delta = QPoint(delta.y(), delta.x());
+    const int lines = QApplication::wheelScrollLines();
+    const auto scroll = [lines](QScrollBar* bar, bool active, int angle) {
+        if (!active || angle == 0)
+            return;
+        const int pixels = angle * lines * bar->singleStep() / 120;
+        // The value runs against the position: a larger offset is a smaller value.
+        bar->setValue(bar->value() + pixels);
+    };
+    scroll(m_yScroll, m_scrollsDown, delta.y());
+    scroll(m_xScroll, m_scrollsAcross, delta.x());
+    return true;
+}
+
 bool ScrollingPic::eventFilter(QObject* watched, QEvent* event)
 {
+    if (event->type() == QEvent::Wheel && (watched == m_xScroll || watched == m_yScroll || watched == m_picShow)) {
+        auto* wheel = static_cast<QWheelEvent*>(event);
+        // Over a scroll bar the wheel moves along that bar.
+        if (watched == m_xScroll && wheel->angleDelta().x() == 0 && !(wheel->modifiers() & Qt::ShiftModifier)) {
+            QWheelEvent across(wheel->position(), wheel->globalPosition(), wheel->pixelDelta(),
+                QPoint(wheel->angleDelta().y(), 0), wheel->buttons(), wheel->modifiers(), wheel->phase(),
+                wheel->inverted());
+            return ScrollByWheel(&across);
+        }
+        return ScrollByWheel(wheel);
+    }
+    if (watched == m_xScroll && event->type() == QEvent::KeyPress) {
+        // Across, the bar already turns its arrow keys for its inverted drawing; the mirror of its other
+        // steps would turn them back.
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Left || key == Qt::Key_Right) {
+            m_xScroll->setValue(m_xScroll->value() + (key == Qt::Key_Left ? 1 : -1) * m_xScroll->singleStep());
+            return true;
+        }
+    }
     if (watched == m_picShow) {
         switch (event->type()) {
         case QEvent::Paint:

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QScrollBar;
+class QWheelEvent;
 
 // The picture viewer: shows a picture either fitted into the viewer (fit view) or at its natural size
 // (full-size view), where it scrolls with the scroll bars and can be dragged with the mouse. The viewer
@@ -13,7 +14,11 @@ class QScrollBar;
 //
 // Parts, found by object name: "ImgShow" (the fit view), "picShow" (the full-size view), "xScroll" and
 // "yScroll" (the scroll bars, shown in the full-size view when the picture overflows the viewer). The
-// value of a scroll bar runs against the position: its maximum shows the left (top) edge.
+// value of a scroll bar runs against the position: its maximum shows the left (top) edge. The bars are
+// drawn and operated so that their arrows, trough, wheel and keys move the view like any viewer's.
+//
+// A picture read from a file is kept only as the preview that the fit view needs, decoded at that
+// size; the full size is decoded when the full-size view opens and released when it closes.
 class ScrollingPic final : public QWidget
 {
     Q_OBJECT
@@ -24,15 +29,19 @@ public:
     explicit ScrollingPic(QWidget* parent = nullptr);
     ~ScrollingPic() override;
 
-    // Loads and shows the picture file (a lower-case ".png" path is read from its BMP twin when there
-    // is one). A file that cannot be read changes nothing and gives false.
+    // Shows the picture file, turned as its EXIF orientation says. A file that cannot be read changes
+    // nothing and gives false.
     bool SetPicture(const QString& path);
-    // Shows a picture already read.
+    // Shows a picture already read (it is kept whole).
     void SetImage(const QImage& picture);
 
-    // The picture's size in pixels; 0 without a picture.
-    qint32 PicXsize() const { return m_source.width(); }
-    qint32 PicYsize() const { return m_source.height(); }
+    // The picture's size in pixels as shown; 0 without a picture.
+    qint32 PicXsize() const { return m_pictureSize.width(); }
+    qint32 PicYsize() const { return m_pictureSize.height(); }
+
+    // The picture decoded at full size, which exists only while the full-size view needs it (or
+    // always for a picture given by SetImage).
+    const QImage& FullPicture() const { return m_full; }
 
     // true: the full-size view; false: the fit view.
     void Fullsize(bool on);
@@ -61,8 +70,14 @@ private:
     void ViewMousePress(const QPointF& position, Qt::MouseButton button);
     void ViewMouseRelease();
     bool Overflows() const;
+    bool ScrollByWheel(const QWheelEvent* event);
+    void Show();
+    static void MirrorAction(QScrollBar* bar, int action);
+    void Clear();
 
-    QImage m_source; // picSource: the picture at its natural size
+    QString m_path; // the file shown, empty for a picture given whole
+    QSize m_pictureSize { 0, 0 }; // picSource's size: the picture's natural size
+    QImage m_full; // picSource's pixels, when held
     QWidget* m_picShow = nullptr;
     QWidget* m_imgShow = nullptr;
     QScrollBar* m_xScroll = nullptr;

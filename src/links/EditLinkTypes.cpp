@@ -20,6 +20,8 @@ void setBoxColor(QLineEdit* box, const QColor& color)
 {
     QPalette palette = box->palette();
     palette.setColor(QPalette::All, QPalette::Base, color);
+    // A switched-off row keeps dark text on its grey, readable as in any other row.
+    palette.setColor(QPalette::Disabled, QPalette::Text, palette.color(QPalette::Active, QPalette::Text));
     box->setPalette(palette);
 }
 

@@ -21,3 +21,13 @@ int LinkTables::slotForPosition(int position) const
     }
     return 0;
 }
+
+int LinkTables::positionOfSlot(int s) const
+{
+    if (s < 1 || s > SlotCount || !slot(s).enabled)
+        return -1;
+    int position = 0;
+    for (int before = 1; before < s; ++before)
+        position += slot(before).enabled ? 1 : 0;
+    return position;
+}

@@ -33,6 +33,8 @@ public:
     // The slot that selector entry `position` (from 0) stands for: the position-th enabled slot in slot
     // order; 0 when the position stands for no slot (-1, the last entry, or past the end).
     int slotForPosition(int position) const;
+    // The selector position of an enabled slot; -1 for a slot that is switched off or out of range.
+    int positionOfSlot(int slot) const;
 
     bool operator==(const LinkTables&) const = default;
 

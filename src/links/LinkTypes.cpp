@@ -2,10 +2,10 @@
 
 #include "platform/Shell.h"
 #include "settings/Ini.h"
+#include "settings/IniFile.h"
 
 #include <QClipboard>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
 
@@ -47,12 +47,37 @@ const std::array<BuiltInType, 6>& builtInTypes()
     return types;
 }
 
-void writeSlot(const Ini& ini, int slot, const LinkTables::Slot& value)
+void writeSlot(IniFile& ini, int slot, const LinkTables::Slot& value)
 {
     const QString section = sectionFor(slot);
     ini.WInIb(section, EnabledKey, value.enabled);
     ini.WInI(section, TitleKey, value.title);
     ini.WInI(section, LinkKey, value.pattern);
+}
+
+LinkTables::Slot builtInSlot(int slot)
+{
+    if (slot > static_cast<int>(builtInTypes().size()))
+        return { false, QString(), QString() };
+    const BuiltInType& type = builtInTypes()[static_cast<std::size_t>(slot - 1)];
+    return { true, type.title, type.pattern };
+}
+
+// A slot whose three keys are all there and whose Enabled value is a boolean word or a number.
+std::optional<LinkTables::Slot> readSlot(const IniFile& ini, int slot)
+{
+    const QString section = sectionFor(slot);
+    if (!ini.HasKey(section, EnabledKey) || !ini.HasKey(section, TitleKey) || !ini.HasKey(section, LinkKey))
+        return std::nullopt;
+    const std::optional<bool> enabled = IniText::ToBoolean(ini.RINI(section, EnabledKey));
+    if (!enabled)
+        return std::nullopt;
+    return LinkTables::Slot { *enabled, ini.RINI(section, TitleKey), ini.RINI(section, LinkKey) };
+}
+
+bool usable(const LinkTables::Slot& slot)
+{
+    return slot.enabled && !slot.title.isEmpty() && !slot.pattern.isEmpty();
 }
 
 } // namespace
@@ -77,24 +102,13 @@ QString OptionsPath(const QString& programFolder)
 
 void WriteDefaultLinkTypes(const QString& programFolder, LinkTables& tables)
 {
-    const QString path = LinkTypesPath(programFolder);
-    {
-        QFile file(path);
-        if (file.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            file.close();
-    }
-    Ini::SetFileName(path);
-    const Ini ini;
+    // One atomic replace: a crash leaves the old file or the whole new one, never a part.
+    IniFile ini(LinkTypesPath(programFolder));
     for (int s = 1; s <= LinkTables::SlotCount; ++s) {
-        LinkTables::Slot& slot = tables.slot(s);
-        if (s <= static_cast<int>(builtInTypes().size())) {
-            const BuiltInType& type = builtInTypes()[static_cast<std::size_t>(s - 1)];
-            slot = { true, type.title, type.pattern };
-        } else {
-            slot = { false, QString(), QString() };
-        }
-        writeSlot(ini, s, slot);
+        tables.slot(s) = builtInSlot(s);
+        writeSlot(ini, s, tables.slot(s));
     }
+    ini.Commit(true);
 }
 
 QStringList AddLinkTypes(const QString& programFolder, LinkTables& tables)
@@ -103,15 +117,29 @@ QStringList AddLinkTypes(const QString& programFolder, LinkTables& tables)
     if (!QFileInfo::exists(path))
         WriteDefaultLinkTypes(programFolder, tables);
 
-    Ini::SetFileName(path);
-    const Ini ini;
+    IniFile ini(path);
+    bool anyUsable = false;
+    bool anyUnreadable = false;
     for (int s = 1; s <= LinkTables::SlotCount; ++s) {
-        const QString section = sectionFor(s);
-        LinkTables::Slot& slot = tables.slot(s);
-        slot.enabled = IniText::ToBoolean(ini.RINI(section, EnabledKey)).value_or(false);
-        slot.title = ini.RINI(section, TitleKey);
-        slot.pattern = ini.RINI(section, LinkKey);
+        const std::optional<LinkTables::Slot> slot = readSlot(ini, s);
+        // A missing or non-boolean Enabled reads as switched off, missing texts as empty.
+        tables.slot(s) = slot.value_or(
+            LinkTables::Slot { false, ini.RINI(sectionFor(s), TitleKey), ini.RINI(sectionFor(s), LinkKey) });
+        anyUsable = anyUsable || usable(tables.slot(s));
+        anyUnreadable = anyUnreadable || !slot;
     }
+    // A file that offers no link type at all because it was cut short or damaged gets the built-in
+    // types back in the slots it cannot tell; the slots it holds whole stay the user's.
+    if (!anyUsable && anyUnreadable) {
+        for (int s = 1; s <= LinkTables::SlotCount; ++s) {
+            if (!readSlot(ini, s))
+                tables.slot(s) = builtInSlot(s);
+            writeSlot(ini, s, tables.slot(s));
+        }
+        if (!ini.tooLarge())
+            ini.Commit(true);
+    }
+    Ini::SetFileName(path);
     return SelectorEntries(tables);
 }
 
@@ -128,8 +156,7 @@ QStringList SelectorEntries(const LinkTables& tables)
 
 QStringList SaveLinkTypes(const QString& programFolder, LinkTables& tables, const LinkTables& edited)
 {
-    Ini::SetFileName(LinkTypesPath(programFolder));
-    const Ini ini;
+    IniFile ini(LinkTypesPath(programFolder));
     for (int s = 1; s <= LinkTables::SlotCount; ++s) {
         LinkTables::Slot slot = edited.slot(s);
         if (slot.title.isEmpty() || slot.pattern.isEmpty())
@@ -137,6 +164,7 @@ QStringList SaveLinkTypes(const QString& programFolder, LinkTables& tables, cons
         tables.slot(s) = slot;
         writeSlot(ini, s, slot);
     }
+    ini.Commit();
     return SelectorEntries(tables);
 }
 

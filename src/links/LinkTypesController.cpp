@@ -1,5 +1,6 @@
 #include "LinkTypesController.h"
 
+#include "controls/WheelNeedsFocus.h"
 #include "links/EditLinkTypes.h"
 #include "links/LinkTypes.h"
 #include "settings/Ini.h"
@@ -26,6 +27,7 @@ LinkTypesController::LinkTypesController(QString programFolder, QComboBox* links
     connect(m_copyTo, &QAbstractButton::clicked, this, &LinkTypesController::CopyLink);
     connect(m_openTB, &QAbstractButton::clicked, this, &LinkTypesController::OpenLink);
     m_text1->installEventFilter(this);
+    WheelNeedsFocus::Install(m_linksType);
 }
 
 void LinkTypesController::Startup()
@@ -89,9 +91,13 @@ void LinkTypesController::onSelectionChanged(int position)
 {
     if (position >= 0 && position == m_linksType->count() - 1) {
         // "Редактировать список...": clearing the selection is a change of its own and formats for no
-        // type (stores -1, empties an existing link) before the editor opens.
+        // type (stores -1, empties an existing link) before the editor opens. Whether the editor is
+        // confirmed or cancelled, the type chosen before is chosen again afterwards (the first one when
+        // it is gone), so the selector never stays empty.
+        const int slot = m_tables.slotForPosition(m_previousPosition);
         m_linksType->setCurrentIndex(-1);
         openEditor();
+        selectSlot(slot);
         return;
     }
     applyFormat(position);
@@ -99,6 +105,8 @@ void LinkTypesController::onSelectionChanged(int position)
 
 void LinkTypesController::applyFormat(int position)
 {
+    if (position >= 0)
+        m_previousPosition = position;
     const std::optional<QString> text
         = LinkTypes::FormatLink(m_programFolder, m_tables, position, *m_imageLink, *m_previewLink);
     if (!text)
@@ -108,6 +116,15 @@ void LinkTypesController::applyFormat(int position)
     // same (a new image hid them; an upload may bring the same link back).
     followLinkText(*text);
     m_text1->setFocus();
+}
+
+void LinkTypesController::selectSlot(int slot)
+{
+    int position = slot > 0 && m_tables.LinkEnabled(slot) ? m_tables.positionOfSlot(slot) : -1;
+    if (position < 0)
+        position = LinkTypes::StartupPosition(0, m_tables);
+    if (position >= 0)
+        m_linksType->setCurrentIndex(position);
 }
 
 void LinkTypesController::fillSelector(const QStringList& entries)

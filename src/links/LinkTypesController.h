@@ -60,6 +60,7 @@ private:
     void applyFormat(int position);
     void fillSelector(const QStringList& entries);
     void openEditor();
+    void selectSlot(int slot);
     void followLinkText(const QString& text);
 
     QString m_programFolder;
@@ -69,6 +70,7 @@ private:
     QAbstractButton* m_openTB;
     QWidget* m_window;
     LinkTables m_tables;
+    int m_previousPosition = -1;
     QString m_ownImageLink;
     QString m_ownPreviewLink;
     QString* m_imageLink = &m_ownImageLink;

@@ -4,6 +4,7 @@
 #include <QString>
 
 #include <functional>
+#include <memory>
 
 class QWidget;
 
@@ -24,6 +25,11 @@ using MessageHook = std::function<QMessageBox::StandardButton(const MessageRecor
 
 QMessageBox::StandardButton ShowMessage(QWidget* parent, const QString& text, const QString& title, MessageIcon icon,
     QMessageBox::StandardButtons buttons = QMessageBox::Ok);
+
+// The box ShowMessage shows: wide enough for its whole title, and centred on the screen when the parent
+// is not on screen yet.
+std::unique_ptr<QMessageBox> CreateMessageBox(QWidget* parent, const QString& text, const QString& title,
+    MessageIcon icon, QMessageBox::StandardButtons buttons = QMessageBox::Ok);
 
 // Replaces the box with the hook (tests); an empty hook brings the real box back.
 void SetMessageHook(MessageHook hook);

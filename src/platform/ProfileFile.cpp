@@ -1,6 +1,7 @@
 #include "ProfileFile.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QList>
 #include <QSaveFile>
 
@@ -50,12 +51,23 @@ std::optional<std::pair<QByteArray, QByteArray>> keyValue(const QByteArray& line
     return std::make_pair(line.left(eq).trimmed(), line.mid(eq + 1).trimmed());
 }
 
-QByteArray readAll(const QString& path)
+// A hand-edited value in a pair of quotes is meant without them.
+QByteArray unquoted(const QByteArray& value)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return file.readAll();
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        return value.mid(1, value.size() - 2);
+    return value;
+}
+
+// The index of the key's line inside the section's range, or -1.
+int findKey(const QList<QByteArray>& lines, const std::pair<int, int>& range, const QByteArray& key)
+{
+    for (int i = range.first; i < range.second; ++i) {
+        const auto kv = keyValue(lines[i]);
+        if (kv && sameName(kv->first, key))
+            return i;
+    }
+    return -1;
 }
 
 // Index range [first, end) of the lines that belong to the first matching section, or nothing.
@@ -76,6 +88,38 @@ std::optional<std::pair<int, int>> findSection(const QList<QByteArray>& lines, c
     return std::nullopt;
 }
 
+// Puts one entry into the lines: replaces the section's first matching key, or adds the key after the
+// section's last non-blank line, or adds the section at the end.
+void setEntry(QList<QByteArray>& lines, const ProfileFile::Entry& entry)
+{
+    // A value ends at its first line break: written whole, the rest would become lines, keys and
+    // sections of their own.
+    qsizetype valueEnd = entry.value.size();
+    for (const char lineBreak : { '\r', '\n' }) {
+        const qsizetype at = entry.value.indexOf(lineBreak);
+        if (at >= 0 && at < valueEnd)
+            valueEnd = at;
+    }
+    const QByteArray line = entry.key + '=' + entry.value.left(valueEnd);
+    const auto range = findSection(lines, entry.section);
+    if (!range) {
+        lines.append('[' + entry.section + ']');
+        lines.append(line);
+        return;
+    }
+    const int existing = findKey(lines, *range, entry.key);
+    if (existing >= 0) {
+        lines[existing] = line;
+        return;
+    }
+    int insertAt = range->first;
+    for (int i = range->first; i < range->second; ++i) {
+        if (!lines[i].trimmed().isEmpty())
+            insertAt = i + 1;
+    }
+    lines.insert(insertAt, line);
+}
+
 } // namespace
 
 namespace ProfileFile
@@ -92,57 +136,70 @@ QByteArray CutUtf8(const QByteArray& text, int maxBytes)
     return text.left(end);
 }
 
-QByteArray ReadValue(const QString& path, const QByteArray& section, const QByteArray& key)
+Content Load(const QString& path)
 {
-    const QList<QByteArray> lines = splitLines(readAll(path));
-    const auto range = findSection(lines, section);
+    Content content;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return content;
+    if (file.size() > MaxFileBytes) {
+        content.tooLarge = true;
+        return content;
+    }
+    // A file that grows while it is read is cut at the limit, not read without end.
+    content.lines = splitLines(file.read(MaxFileBytes + 1));
+    return content;
+}
+
+bool IsTooLarge(const QString& path)
+{
+    return QFileInfo(path).size() > MaxFileBytes;
+}
+
+QByteArray Value(const Content& content, const QByteArray& section, const QByteArray& key)
+{
+    const auto range = findSection(content.lines, section);
     if (!range)
         return {};
-    for (int i = range->first; i < range->second; ++i) {
-        const auto kv = keyValue(lines[i]);
-        if (kv && sameName(kv->first, key))
-            return CutUtf8(kv->second, MaxValueBytes);
-    }
-    return {};
+    const int line = findKey(content.lines, *range, key);
+    if (line < 0)
+        return {};
+    return CutUtf8(unquoted(keyValue(content.lines[line])->second), MaxValueBytes);
+}
+
+bool HasKey(const Content& content, const QByteArray& section, const QByteArray& key)
+{
+    const auto range = findSection(content.lines, section);
+    return range && findKey(content.lines, *range, key) >= 0;
+}
+
+QByteArray ReadValue(const QString& path, const QByteArray& section, const QByteArray& key)
+{
+    return Value(Load(path), section, key);
 }
 
 bool WriteValue(const QString& path, const QByteArray& section, const QByteArray& key, const QByteArray& value)
 {
-    QList<QByteArray> lines = splitLines(readAll(path));
-    // A value ends at its first line break: written whole, the rest would become lines, keys and
-    // sections of their own.
-    qsizetype valueEnd = value.size();
-    for (const char lineBreak : { '\r', '\n' }) {
-        const qsizetype at = value.indexOf(lineBreak);
-        if (at >= 0 && at < valueEnd)
-            valueEnd = at;
+    return WriteValues(path, { { section, key, value } });
+}
+
+bool WriteValues(const QString& path, const QList<Entry>& entries, bool fresh)
+{
+    Content content;
+    if (!fresh) {
+        content = Load(path);
+        // A file too large to read is not ours to rewrite.
+        if (content.tooLarge)
+            return false;
     }
-    const QByteArray entry = key + '=' + value.left(valueEnd);
-    const auto range = findSection(lines, section);
-    if (!range) {
-        lines.append('[' + section + ']');
-        lines.append(entry);
-    } else {
-        int insertAt = range->first;
-        bool replaced = false;
-        for (int i = range->first; i < range->second; ++i) {
-            const auto kv = keyValue(lines[i]);
-            if (kv && sameName(kv->first, key)) {
-                lines[i] = entry;
-                replaced = true;
-                break;
-            }
-            if (!lines[i].trimmed().isEmpty())
-                insertAt = i + 1;
-        }
-        if (!replaced)
-            lines.insert(insertAt, entry);
-    }
+    QList<QByteArray>& lines = content.lines;
+    for (const Entry& entry : entries)
+        setEntry(lines, entry);
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    for (const QByteArray& line : lines) {
+    for (const QByteArray& line : std::as_const(lines)) {
         file.write(line);
         file.write("\r\n");
     }

@@ -3,7 +3,10 @@
 #include <QString>
 
 // The "upload with" entry of the file manager's context menu for JPEG, GIF and PNG files, kept as
-// freedesktop desktop entries in $XDG_DATA_HOME/applications (default ~/.local/share/applications).
+// freedesktop desktop entries in $XDG_DATA_HOME/applications (default ~/.local/share/applications)
+// that "Open with" offers without ever making them the default, and, beside them in $XDG_DATA_HOME, a
+// MIME package that makes the offer possible, a KDE service menu, a Nemo action and a file-manager
+// action (Caja, PCManFM). Registering and removing refresh the desktop's caches where their tools exist.
 namespace ContextMenu
 {
 

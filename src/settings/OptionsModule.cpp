@@ -3,9 +3,11 @@
 #include "ContextMenu.h"
 #include "GetProxyModule.h"
 #include "Ini.h"
+#include "IniFile.h"
 #include "Signature_module.h"
 
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 
 namespace
@@ -27,20 +29,30 @@ QString OptionsModule::optionsPath() const
 
 void OptionsModule::LoadOptions()
 {
+    RemoveLeftoverTemporaryFiles(m_programFolder);
     if (!QFileInfo::exists(optionsPath()))
         SetDefaultOptions();
 
-    Ini::SetFileName(optionsPath());
-    const Ini ini;
-    m_settings.UseProxy = ini.RINIb(OptionsSection, QStringLiteral("UseProxy"));
-    m_settings.ProxyHost = ini.RINI(OptionsSection, QStringLiteral("ProxyHost"));
-    m_settings.ProxyPort = ini.RINI(OptionsSection, QStringLiteral("ProxyPort"));
-    m_settings.ProxyAuth = ini.RINIb(OptionsSection, QStringLiteral("ProxyAuth"));
-    m_settings.LimitJournal
-        = IniText::ToBoolean(ini.RINI(OptionsSection, QStringLiteral("LimitJournal"))).value_or(true);
-    m_settings.JournalRows = static_cast<qint16>(
-        IniText::ToInteger(ini.RINI(OptionsSection, QStringLiteral("JournalRows")), MinJournalRows, MaxJournalRows));
-    m_settings.CommandLine = IniText::ToBoolean(ini.RINI(OptionsSection, QStringLiteral("CommandLine"))).value_or(true);
+    // A key that is missing or unreadable (a file cut short, or edited by hand) reads as the value the
+    // first run writes.
+    const IniFile ini(optionsPath());
+    const auto text = [&ini](const char* key) { return ini.RINI(OptionsSection, QLatin1String(key)); };
+    const auto flag
+        = [&text](const char* key, bool byDefault) { return IniText::ToBoolean(text(key)).value_or(byDefault); };
+    const auto has = [&ini](const char* key) { return ini.HasKey(OptionsSection, QLatin1String(key)); };
+    Settings system;
+    if (!has("UseProxy") || !has("ProxyHost") || !has("ProxyPort"))
+        GetProxyModule::SetProxyAsIE(system);
+    m_settings.UseProxy = has("UseProxy") ? text("UseProxy") == QLatin1String("True") : system.UseProxy;
+    m_settings.ProxyHost = has("ProxyHost") ? text("ProxyHost") : system.ProxyHost;
+    m_settings.ProxyPort = has("ProxyPort") ? text("ProxyPort") : system.ProxyPort;
+    m_settings.ProxyAuth = text("ProxyAuth") == QLatin1String("True");
+    m_settings.LimitJournal = flag("LimitJournal", true);
+    const QString rows = text("JournalRows").trimmed();
+    m_settings.JournalRows = rows.isEmpty() || !(rows[0].isDigit() || rows[0] == u'-' || rows[0] == u'+')
+        ? DefaultJournalRows
+        : static_cast<qint16>(IniText::ToInteger(rows, MinJournalRows, MaxJournalRows));
+    m_settings.CommandLine = flag("CommandLine", true);
 
     const QString credentials = Signature_module::LoadProxyCredentials(m_programFolder);
     if (!credentials.isEmpty()) {
@@ -52,8 +64,8 @@ void OptionsModule::LoadOptions()
 
 void OptionsModule::SaveOptions()
 {
-    Ini::SetFileName(optionsPath());
-    const Ini ini;
+    // All seven keys in one replace of the file: a crash leaves the old file or the new one.
+    IniFile ini(optionsPath());
     ini.WInIb(OptionsSection, QStringLiteral("UseProxy"), m_settings.UseProxy);
     ini.WInI(OptionsSection, QStringLiteral("ProxyHost"), m_settings.ProxyHost);
     ini.WInI(OptionsSection, QStringLiteral("ProxyPort"), m_settings.ProxyPort);
@@ -61,14 +73,28 @@ void OptionsModule::SaveOptions()
     ini.WInIb(OptionsSection, QStringLiteral("LimitJournal"), m_settings.LimitJournal);
     ini.WInIi(OptionsSection, QStringLiteral("JournalRows"), m_settings.JournalRows);
     ini.WInIb(OptionsSection, QStringLiteral("CommandLine"), m_settings.CommandLine);
+    ini.Commit();
 
     if (!m_settings.ProxyUser.isEmpty() && !m_settings.ProxyPassword.isEmpty())
         Signature_module::SaveProxyCredentials(m_programFolder, m_settings.ProxyUser, m_settings.ProxyPassword);
 }
 
+void OptionsModule::RemoveLeftoverTemporaryFiles(const QString& programFolder)
+{
+    // An atomic replace writes "<name>.XXXXXX" beside the file and renames it; a crash can leave one.
+    const QDir folder(programFolder);
+    const QStringList ours = { QStringLiteral("options.ini"), QStringLiteral("linkTypes.ini"),
+        QStringLiteral("cookies.ini"), QStringLiteral("proxy.dat") };
+    QStringList patterns;
+    for (const QString& name : ours)
+        patterns.append(name + QStringLiteral(".??????"));
+    for (const QString& leftover : folder.entryList(patterns, QDir::Files | QDir::Hidden | QDir::CaseSensitive))
+        QFile::remove(folder.filePath(leftover));
+}
+
 void OptionsModule::SetDefaultOptions()
 {
-    m_settings.JournalRows = 100;
+    m_settings.JournalRows = DefaultJournalRows;
     m_settings.LimitJournal = true;
     m_settings.CommandLine = true;
     GetProxyModule::SetProxyAsIE(m_settings);

@@ -21,7 +21,10 @@ class OptionsModule final
 public:
     explicit OptionsModule(QString programFolder);
 
+    // Reads options.ini once (created with defaults on the first run); a missing or damaged key reads
+    // as its first-run value.
     void LoadOptions();
+    // Writes the seven keys of [Options] in one atomic replace of options.ini.
     void SaveOptions();
     void SetDefaultOptions();
 
@@ -31,6 +34,11 @@ public:
 
     static constexpr qint16 MinJournalRows = 10;
     static constexpr qint16 MaxJournalRows = 500;
+    static constexpr qint16 DefaultJournalRows = 100;
+
+    // Removes the temporary files that an interrupted atomic replace of one of the program's own
+    // settings files left in the program folder.
+    static void RemoveLeftoverTemporaryFiles(const QString& programFolder);
 
 private:
     QString m_programFolder;

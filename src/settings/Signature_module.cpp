@@ -119,6 +119,21 @@ std::optional<CredentialBytes> LoadProxyCredentialBytes(const QString& programFo
     return CredentialBytes { back.mid(passwordLength, userLength), back.left(passwordLength) };
 }
 
+QString CredentialsProblem(const QString& user, const QString& password)
+{
+    QString problem;
+    const auto check = [&problem](const QString& text, const QString& what) {
+        const qsizetype bytes = text.toLocal8Bit().size();
+        if (bytes > MaxCredentialBytes)
+            problem += what + QStringLiteral(" занимает ") + QString::number(bytes)
+                + QStringLiteral(" байт, а помещается не более ") + QString::number(MaxCredentialBytes)
+                + QStringLiteral(" (русская буква занимает 2 байта).\r\n");
+    };
+    check(user, QStringLiteral("Имя пользователя прокси"));
+    check(password, QStringLiteral("Пароль прокси"));
+    return problem;
+}
+
 void SaveProxyCredentials(const QString& programFolder, const QString& user, const QString& password)
 {
     SaveProxyCredentialBytes(programFolder, user.toLocal8Bit(), password.toLocal8Bit());

@@ -17,6 +17,11 @@ struct CredentialBytes {
     QByteArray password;
 };
 
+// Why a user name and password cannot be stored as typed (each takes at most MaxCredentialBytes bytes
+// in the local 8-bit encoding, where a Cyrillic letter takes two); empty when they fit. The settings
+// window shows this text and keeps the window open instead of dropping the credentials silently.
+QString CredentialsProblem(const QString& user, const QString& password);
+
 // Writes proxy.dat in the program folder; does nothing unless both are 1 to 31 bytes long.
 void SaveProxyCredentials(const QString& programFolder, const QString& user, const QString& password);
 

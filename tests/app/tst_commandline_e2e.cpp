@@ -269,6 +269,23 @@ private slots:
         m_helpers.clear();
     }
 
+    void relativePictureIsJournaledWithItsFullPath()
+    {
+        Rig rig;
+        QVERIFY(prepare(rig));
+        rig.server.enqueue(ScriptedHttpServer::reply(replyWithLinks(rig.server.hostAndPort())));
+        // The program starts in the user's home folder and is handed the picture relative to it.
+        const QString relative = QDir(rig.home.path()).relativeFilePath(rig.picturePath);
+        QVERIFY(QDir::isRelativePath(relative));
+        QProcess* program = start(rig, { relative, QStringLiteral("-u=") + ServiceName, QStringLiteral("-e") });
+        QTRY_VERIFY2_WITH_TIMEOUT(program->state() == QProcess::NotRunning, qPrintable(report(program)), ExitTimeoutMs);
+        QVERIFY2(
+            program->exitStatus() == QProcess::NormalExit && program->exitCode() == 0, qPrintable(report(program)));
+        const QByteArray records = journal(rig);
+        QCOMPARE(records.count("\r\n"), 1);
+        QCOMPARE(QString::fromUtf8(records).section(QLatin1Char('\t'), 0, 0), rig.picturePath);
+    }
+
     void uploadWithExitEndsTheProgram_data()
     {
         QTest::addColumn<bool>("sessionCookie");

@@ -1,5 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
+#include "controls/ElidedLabel.h"
+#include "engine/UploadEngine.h"
+#include "platform/MessageBox.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/TempProgramFolder.h"
@@ -213,6 +216,102 @@ private slots:
         stale.close();
         QVERIFY(SingleInstance(folder.path()).tryAcquire());
         QVERIFY(!QFile::exists(SingleInstance::LockPath(folder.path())));
+    }
+
+    void choosingDisabledDuringUpload()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        QImage picture(40, 30, QImage::Format_RGB32);
+        picture.fill(Qt::white);
+        const QString path = folder.filePath(QStringLiteral("picture.jpg"));
+        QVERIFY(picture.save(path, "JPG"));
+        MainWindow window(folder.path(), QLatin1Char('"') + path + QLatin1Char('"'));
+        window.StartUp();
+        QTRY_COMPARE(window.CurrentImagePath(), path);
+        auto* open = window.findChild<QWidget*>(QStringLiteral("Command1"));
+        auto* clipboard = window.findChild<QWidget*>(QStringLiteral("XpB1"));
+        auto* servers = window.findChild<QWidget*>(QStringLiteral("Servers"));
+        QVERIFY(open->isEnabled() && clipboard->isEnabled() && servers->isEnabled());
+
+        // The engine swaps the buttons when an upload starts and again when it ends.
+        emit window.engine()->uploadButtonsChanged(false);
+        QVERIFY(!open->isEnabled());
+        QVERIFY(!clipboard->isEnabled());
+        QVERIFY(!servers->isEnabled());
+        emit window.engine()->uploadButtonsChanged(true);
+        QVERIFY(open->isEnabled() && clipboard->isEnabled() && servers->isEnabled());
+    }
+
+    void longNamesDoNotWidenTheWindow()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        const QString longName = QString(80, u'x') + QStringLiteral(".example");
+        folder.writeFile(QStringLiteral("data/") + longName + QStringLiteral(".serv"), "END:\r\n");
+        QByteArray types;
+        for (int slot = 1; slot <= 7; ++slot)
+            types += "[Type" + QByteArray::number(slot)
+                + "]\r\nEnabled=True\r\nTitle=" + QByteArray(slot == 3 ? 120 : 5, 'T') + "\r\nLink=IMGLINK\r\n";
+        folder.writeFile(QStringLiteral("linkTypes.ini"), types);
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        // Fits a 1366 x 768 screen with room for the desktop's panels.
+        QVERIFY2(
+            window.minimumSizeHint().width() <= 1000, qPrintable(QString::number(window.minimumSizeHint().width())));
+        QVERIFY(window.minimumSizeHint().height() <= 650);
+        QVERIFY(window.sizeHint().width() <= 1300);
+
+        // The preview takes what the window gains; the right column keeps its width.
+        auto* preview = window.findChild<QWidget*>(QStringLiteral("RI"));
+        auto* upload = window.findChild<QWidget*>(QStringLiteral("Command2"));
+        window.resize(900, 600);
+        QTRY_COMPARE(window.width(), 900);
+        const int previewWidth = preview->width();
+        const int uploadWidth = upload->width();
+        window.resize(1300, 700);
+        QTRY_COMPARE(window.width(), 1300);
+        QCOMPARE(preview->width(), previewWidth + 400);
+        QCOMPARE(upload->width(), uploadWidth);
+        QVERIFY(preview->height() > 451);
+    }
+
+    void statusLineKeepsTheFileNameInSight()
+    {
+        TempProgramFolder folder;
+        MainWindow window(folder.path(), QString());
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        auto* st = window.findChild<ElidedLabel*>(QStringLiteral("st"));
+        QVERIFY(st);
+        const QString path = QStringLiteral("/home/user/") + QString(40, u'a') + QStringLiteral("/")
+            + QString(200, u'b') + QStringLiteral("/снимок.jpg");
+        const int width = window.width();
+        st->setText(path);
+        window.grab();
+        QCOMPARE(window.width(), width);
+        QVERIFY(st->shownText().endsWith(QStringLiteral("снимок.jpg")));
+        QVERIFY(st->shownText().startsWith(QStringLiteral("/home/")));
+        QCOMPARE(st->toolTip(), path);
+        st->setText(QStringLiteral("Готов"));
+        window.grab();
+        QVERIFY(st->toolTip().isEmpty());
+    }
+
+    void messageBoxShowsItsWholeTitleCentredBeforeTheWindow()
+    {
+        QWidget hidden;
+        const QString title = QStringLiteral("Очень длинный заголовок окна сообщения, который виден целиком");
+        const auto box = Platform::CreateMessageBox(&hidden, QStringLiteral("Да"), title, Platform::MessageIcon::Error);
+        // A window not on screen is no owner: the box is centred on the screen.
+        QVERIFY(box->parentWidget() == nullptr);
+        QVERIFY(box->sizeHint().width() >= box->fontMetrics().horizontalAdvance(title) + 100);
+        hidden.show();
+        QVERIFY(Platform::CreateMessageBox(&hidden, QStringLiteral("Да"), title, Platform::MessageIcon::Error)
+                    ->parentWidget()
+            == &hidden);
     }
 };
 

@@ -53,6 +53,7 @@ private slots:
     void messageBox();
     void commandLineText_data();
     void commandLineText();
+    void relativePictureMadeAbsolute();
     void stripQuotes_data();
     void stripQuotes();
     void argumentsToResults();
@@ -261,6 +262,20 @@ void TestParseCommandSting::commandLineText()
     QFETCH(QStringList, arguments);
     QFETCH(QString, text);
     QCOMPARE(ParseCommandSting::CommandLineText(arguments), text);
+}
+
+void TestParseCommandSting::relativePictureMadeAbsolute()
+{
+    const QString folder = QStringLiteral("/home/user/Фото");
+    QCOMPARE(ParseCommandSting::CommandLineText({ QStringLiteral("a.jpg"), QStringLiteral("-e") }, folder),
+        QStringLiteral("\"/home/user/Фото/a.jpg\" -e"));
+    QCOMPARE(ParseCommandSting::CommandLineText({ QStringLiteral("../b c.jpg") }, folder),
+        QStringLiteral("\"/home/user/b c.jpg\""));
+    QCOMPARE(ParseCommandSting::CommandLineText({ QStringLiteral("/pics/a.jpg") }, folder),
+        QStringLiteral("\"/pics/a.jpg\""));
+    // Only the picture: an option stays as given.
+    QCOMPARE(ParseCommandSting::CommandLineText({ QStringLiteral("/pics/a.jpg"), QStringLiteral("-u=x.y") }, folder),
+        QStringLiteral("\"/pics/a.jpg\" -u=x.y"));
 }
 
 void TestParseCommandSting::stripQuotes_data()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QBuffer>
 #include <QByteArray>
 #include <QColor>
 #include <QDir>
@@ -26,6 +27,36 @@ inline QString Write(
     painter.drawRect(0, 0, width - 1, height - 1);
     painter.end();
     return image.save(path, format) ? path : QString();
+}
+
+// A grey JPEG (cheap to make, small on disk even at 48 megapixels). A non-zero EXIF orientation is
+// written into an Exif segment (6: the camera was turned, the picture is shown turned by 90 degrees).
+inline QString WriteJpeg(const QString& folder, const QString& relative, int width, int height, int exifOrientation = 0)
+{
+    const QString path = folder + QLatin1Char('/') + relative;
+    QDir().mkpath(QFileInfo(path).path());
+    QImage image(width, height, QImage::Format_Grayscale8);
+    image.fill(0x80);
+    QByteArray bytes;
+    QBuffer buffer(&bytes);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "JPEG"))
+        return {};
+    if (exifOrientation != 0) {
+        // APP1 "Exif", big-endian TIFF header, one IFD entry: Orientation (0x0112), SHORT, 1 value.
+        QByteArray exif = QByteArray::fromHex("ffe10022457869660000"
+                                              "4d4d002a00000008"
+                                              "0001"
+                                              "011200030000000100060000"
+                                              "00000000");
+        exif[29] = char(exifOrientation);
+        bytes.insert(2, exif);
+    }
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return {};
+    file.write(bytes);
+    return path;
 }
 
 // A 1 x 1 GIF (Qt reads GIF but does not write it).

@@ -159,7 +159,9 @@ private slots:
     void chosenFileThatFailsStillBecomesLastDir();
     void limitsIndicators_data();
     void limitsIndicators();
-    void newImageDoesNotRecheckLimits();
+    void newImageRechecksLimits();
+    void largePhotoOpens();
+    void strayBmpOutsideTmpIsIgnored();
     void indicatorOpensInfoForCurrentImage();
 
 private:
@@ -235,7 +237,6 @@ void TestImageIntake::failedLoadKeepsEverything_data()
     QTest::addColumn<QString>("kind");
     QTest::newRow("missing file") << QStringLiteral("missing");
     QTest::newRow("not a picture") << QStringLiteral("text");
-    QTest::newRow("over the image allocation limit") << QStringLiteral("huge");
     QTest::newRow("empty path") << QStringLiteral("empty");
 }
 
@@ -253,20 +254,14 @@ void TestImageIntake::failedLoadKeepsEverything()
     const QStringList before = w.State();
 
     QString bad;
-    int previousLimit = QImageReader::allocationLimit();
-    if (kind == QLatin1String("missing")) {
+    if (kind == QLatin1String("missing"))
         bad = folder.filePath(QStringLiteral("nowhere.jpg"));
-    } else if (kind == QLatin1String("text")) {
+    else if (kind == QLatin1String("text"))
         bad = PictureFiles::WriteBytes(folder.path(), QStringLiteral("text.gif"), "GIF? no");
-    } else if (kind == QLatin1String("huge")) {
-        bad = PictureFiles::Write(folder.path(), QStringLiteral("huge.png"), 3000, 3000, "PNG");
-        QImageReader::setAllocationLimit(8);
-    }
 
     MessageRecorder messages;
     QSignalSpy opened(w.intake, &ImageIntake::ImageOpened);
     const bool result = w.intake->OpenImgFile(bad);
-    QImageReader::setAllocationLimit(previousLimit);
 
     QVERIFY(!result);
     QCOMPARE(w.State(), before);
@@ -410,7 +405,7 @@ void TestImageIntake::limitsIndicators()
     QVERIFY(w.Command2->EnabledCtrl());
 }
 
-void TestImageIntake::newImageDoesNotRecheckLimits()
+void TestImageIntake::newImageRechecksLimits()
 {
     TempProgramFolder folder;
     Window w(folder.path());
@@ -418,10 +413,54 @@ void TestImageIntake::newImageDoesNotRecheckLimits()
     w.intake->CheckServerLimits({ 200, 200, 0 });
     QVERIFY(!w.OKupl->isHidden());
 
+    // The service stays selected; the new picture is checked against it at once.
     QVERIFY(w.intake->OpenImgFile(bmp(folder, QStringLiteral("large.bmp"), 300, 100)));
+    QVERIFY(w.OKupl->isHidden());
+    QVERIFY(!w.NoUpl->isHidden());
+    QVERIFY(!w.Command2->EnabledCtrl());
+
+    QVERIFY(w.intake->OpenImgFile(bmp(folder, QStringLiteral("small2.bmp"), 50, 50)));
     QVERIFY(!w.OKupl->isHidden());
-    QVERIFY(w.NoUpl->isHidden());
     QVERIFY(w.Command2->EnabledCtrl());
+}
+
+void TestImageIntake::largePhotoOpens()
+{
+    TempProgramFolder folder;
+    Window w(folder.path());
+    w.window.show();
+    const QString path = PictureFiles::WriteJpeg(folder.path(), QStringLiteral("48mp.jpg"), 8000, 6000);
+    QVERIFY(!path.isEmpty());
+    MessageRecorder messages;
+    QVERIFY(w.intake->OpenImgFile(path));
+    QVERIFY(messages.messages().isEmpty());
+    QCOMPARE(w.RiL->text(), QStringLiteral("Размер: 8000 x 6000"));
+    // Shown fitted from a preview decoded at the viewer's size; the full size only on request.
+    w.window.grab();
+    QVERIFY(w.RI->FullPicture().isNull());
+    w.zoom1->click();
+    QCOMPARE(w.RI->FullPicture().size(), QSize(8000, 6000));
+    w.zoom2->click();
+    QVERIFY(w.RI->FullPicture().isNull());
+}
+
+void TestImageIntake::strayBmpOutsideTmpIsIgnored()
+{
+    TempProgramFolder folder;
+    Window w(folder.path());
+    const QString png = PictureFiles::Write(folder.path(), QStringLiteral("pics/photo.png"), 400, 300, "PNG");
+    QVERIFY(!PictureFiles::Write(folder.path(), QStringLiteral("pics/photo.bmp"), 4000, 3000, "BMP").isEmpty());
+    QVERIFY(w.intake->OpenImgFile(png));
+    QCOMPARE(w.RiL->text(), QStringLiteral("Размер: 400 x 300"));
+    QCOMPARE(w.intake->Values().CurrentImageWidth, 400);
+    QCOMPARE(w.RI->PicXsize(), 400);
+    QCOMPARE(w.intake->CheckServerLimits({ 800, 600, 0 }), ImageLimits::AcceptanceMessage());
+
+    // The clipboard's picture in tmp is still shown from its twin.
+    const QString clip = PictureFiles::Write(folder.path(), QStringLiteral("tmp/clip.png"), 40, 30, "PNG");
+    QVERIFY(!PictureFiles::Write(folder.path(), QStringLiteral("tmp/clip.bmp"), 40, 30, "BMP").isEmpty());
+    QVERIFY(w.intake->OpenImgFile(clip));
+    QCOMPARE(w.RI->PicXsize(), 40);
 }
 
 void TestImageIntake::indicatorOpensInfoForCurrentImage()

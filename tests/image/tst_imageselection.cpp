@@ -25,7 +25,8 @@ private slots:
     void describe();
     void describeFailures_data();
     void describeFailures();
-    void pictureOverAllocationLimitIsRefused();
+    void largePhotoOpensWithBoundedPreview();
+    void exifOrientationTurnsOnlyThePicture();
     void lastDirRoundTrip();
     void dialogFilter();
 };
@@ -102,13 +103,17 @@ void TestImageSelection::viewerSourcePath_data()
     QTest::newRow("png without a twin is read itself")
         << QStringLiteral("pics/shot.png") << QStringList { QStringLiteral("pics/shot.png") }
         << QStringLiteral("pics/shot.png");
-    QTest::newRow("every .png in the path is replaced")
-        << QStringLiteral("pics.png/shot.png") << QStringList { QStringLiteral("pics.bmp/shot.bmp") }
-        << QStringLiteral("pics.bmp/shot.bmp");
+    QTest::newRow("a stray bmp outside tmp is no twin")
+        << QStringLiteral("pics/shot.png")
+        << QStringList { QStringLiteral("pics/shot.png"), QStringLiteral("pics/shot.bmp") }
+        << QStringLiteral("pics/shot.png");
+    QTest::newRow("every .png of the name is replaced")
+        << QStringLiteral("tmp/shot.png.png") << QStringList { QStringLiteral("tmp/shot.bmp.bmp") }
+        << QStringLiteral("tmp/shot.bmp.bmp");
     QTest::newRow("upper-case PNG is read unchanged")
-        << QStringLiteral("pics/SHOT.PNG")
-        << QStringList { QStringLiteral("pics/SHOT.PNG"), QStringLiteral("pics/SHOT.bmp") }
-        << QStringLiteral("pics/SHOT.PNG");
+        << QStringLiteral("tmp/SHOT.PNG")
+        << QStringList { QStringLiteral("tmp/SHOT.PNG"), QStringLiteral("tmp/SHOT.bmp") }
+        << QStringLiteral("tmp/SHOT.PNG");
     QTest::newRow("jpg is read unchanged")
         << QStringLiteral("pics/a.jpg") << QStringList { QStringLiteral("pics/a.bmp") } << QStringLiteral("pics/a.jpg");
 }
@@ -122,7 +127,8 @@ void TestImageSelection::viewerSourcePath()
     QTemporaryDir dir;
     for (const QString& file : existing)
         QVERIFY(!PictureFiles::WriteBytes(dir.path(), file, "x").isEmpty());
-    QCOMPARE(ImageSelection::ViewerSourcePath(dir.filePath(path)), dir.filePath(expected));
+    QCOMPARE(ImageSelection::ViewerSourcePath(dir.filePath(path), dir.filePath(QStringLiteral("tmp"))),
+        dir.filePath(expected));
 }
 
 void TestImageSelection::readsBmpJpegGifAndPng_data()
@@ -161,25 +167,35 @@ void TestImageSelection::describe()
     QVERIFY(!path.isEmpty());
     const qint64 bytes = QFileInfo(path).size();
 
-    const auto description = ImageSelection::Describe(path, QLocale::c());
+    const auto description = ImageSelection::Describe(path, QString(), QLocale::c());
     QVERIFY(description.ok);
     QVERIFY(description.errorText.isEmpty());
     QCOMPARE(description.values.CurrentImagePath, path);
     QCOMPARE(description.values.CurrentImageSize, qint32(bytes));
     QCOMPARE(description.values.CurrentImageWidth, 640);
     QCOMPARE(description.values.CurrentImageHeight, 480);
-    QCOMPARE(description.picture.size(), QSize(640, 480));
+    QCOMPARE(description.viewerSource, path);
     QCOMPARE(description.typeText, QStringLiteral("JPG"));
     QCOMPARE(description.sizeText, QStringLiteral("Размер: 640 x 480"));
     QCOMPARE(description.weightText, ImageSelection::WeightText(bytes, QLocale::c()));
 
-    // The clipboard's PNG is shown from its BMP twin but weighed as the PNG that is uploaded.
-    const QString png = PictureFiles::Write(dir.path(), QStringLiteral("clip.png"), 50, 40);
-    QVERIFY(!PictureFiles::Write(dir.path(), QStringLiteral("clip.bmp"), 50, 40).isEmpty());
-    const auto clip = ImageSelection::Describe(png);
+    // The clipboard's PNG in tmp is shown from its BMP twin but weighed as the PNG that is uploaded.
+    const QString scratch = dir.filePath(QStringLiteral("tmp"));
+    const QString png = PictureFiles::Write(dir.path(), QStringLiteral("tmp/clip.png"), 50, 40);
+    QVERIFY(!PictureFiles::Write(dir.path(), QStringLiteral("tmp/clip.bmp"), 50, 40).isEmpty());
+    const auto clip = ImageSelection::Describe(png, scratch);
     QVERIFY(clip.ok);
+    QCOMPARE(clip.viewerSource, dir.filePath(QStringLiteral("tmp/clip.bmp")));
     QCOMPARE(clip.values.CurrentImageSize, qint32(QFileInfo(png).size()));
     QCOMPARE(clip.typeText, QStringLiteral("PNG"));
+
+    // Anywhere else a PNG is described from itself, whatever lies beside it.
+    const QString photo = PictureFiles::Write(dir.path(), QStringLiteral("pics/photo.png"), 50, 40);
+    QVERIFY(!PictureFiles::Write(dir.path(), QStringLiteral("pics/photo.bmp"), 7, 5).isEmpty());
+    const auto own = ImageSelection::Describe(photo, scratch);
+    QVERIFY(own.ok);
+    QCOMPARE(own.viewerSource, photo);
+    QCOMPARE(own.sizeText, QStringLiteral("Размер: 50 x 40"));
 }
 
 void TestImageSelection::describeFailures_data()
@@ -192,8 +208,8 @@ void TestImageSelection::describeFailures_data()
     QTest::newRow("text under a picture name")
         << QStringLiteral("text.jpg") << QStringLiteral("Не удалось открыть изображение:\r\n");
     QTest::newRow("empty file") << QStringLiteral("empty.gif") << QStringLiteral("Не удалось открыть изображение:\r\n");
-    QTest::newRow("png whose twin is broken")
-        << QStringLiteral("twin.png") << QStringLiteral("Не удалось открыть изображение:\r\n");
+    QTest::newRow("clipboard png whose twin is broken")
+        << QStringLiteral("tmp/twin.png") << QStringLiteral("Не удалось открыть изображение:\r\n");
 }
 
 void TestImageSelection::describeFailures()
@@ -205,11 +221,11 @@ void TestImageSelection::describeFailures()
     QDir(dir.path()).mkdir(QStringLiteral("folder.jpg"));
     PictureFiles::WriteBytes(dir.path(), QStringLiteral("text.jpg"), "not a picture at all");
     PictureFiles::WriteBytes(dir.path(), QStringLiteral("empty.gif"), QByteArray());
-    PictureFiles::Write(dir.path(), QStringLiteral("twin.png"), 10, 10);
-    PictureFiles::WriteBytes(dir.path(), QStringLiteral("twin.bmp"), "BM broken");
+    PictureFiles::Write(dir.path(), QStringLiteral("tmp/twin.png"), 10, 10);
+    PictureFiles::WriteBytes(dir.path(), QStringLiteral("tmp/twin.bmp"), "BM broken");
 
     const QString path = dir.filePath(relative);
-    const auto description = ImageSelection::Describe(path);
+    const auto description = ImageSelection::Describe(path, dir.filePath(QStringLiteral("tmp")));
     QVERIFY(!description.ok);
     QVERIFY2(description.errorText.startsWith(expectedStart), qPrintable(description.errorText));
     QVERIFY(description.errorText.contains(path));
@@ -217,22 +233,32 @@ void TestImageSelection::describeFailures()
     QCOMPARE(description.values.CurrentImageSize, 0);
 }
 
-void TestImageSelection::pictureOverAllocationLimitIsRefused()
+void TestImageSelection::largePhotoOpensWithBoundedPreview()
 {
     QTemporaryDir dir;
-    // 3000 x 3000 pixels need about 34 MB decoded, but compress to a small PNG.
-    const QString path = PictureFiles::Write(dir.path(), QStringLiteral("huge.png"), 3000, 3000);
+    // 48 megapixels: 192 MB decoded in colour, beyond the image reader's default allocation limit.
+    const QString path = PictureFiles::WriteJpeg(dir.path(), QStringLiteral("48mp.jpg"), 8000, 6000);
     QVERIFY(!path.isEmpty());
+    const int limit = QImageReader::allocationLimit();
 
-    const int previousLimit = QImageReader::allocationLimit();
-    QImageReader::setAllocationLimit(8);
     const auto description = ImageSelection::Describe(path);
-    QImageReader::setAllocationLimit(previousLimit);
+    QVERIFY2(description.ok, qPrintable(description.errorText));
+    QCOMPARE(description.sizeText, QStringLiteral("Размер: 8000 x 6000"));
+    const QImage preview = ImageSelection::LoadPicture(path, QSize(600, 450));
+    QCOMPARE(preview.size(), QSize(600, 450));
+    QCOMPARE(QImageReader::allocationLimit(), limit);
+}
 
-    QVERIFY(!description.ok);
-    QVERIFY(description.picture.isNull());
-    QVERIFY(description.errorText.startsWith(QStringLiteral("Не удалось открыть изображение:\r\n")));
-    QVERIFY(ImageSelection::Describe(path).ok);
+void TestImageSelection::exifOrientationTurnsOnlyThePicture()
+{
+    QTemporaryDir dir;
+    const QString path = PictureFiles::WriteJpeg(dir.path(), QStringLiteral("portrait.jpg"), 64, 48, 6);
+    QVERIFY(!path.isEmpty());
+    // Stored 64 x 48, shown standing: 48 x 64; description and limits keep the stored size.
+    QCOMPARE(ImageSelection::StoredSize(path), QSize(64, 48));
+    QCOMPARE(ImageSelection::LoadPicture(path).size(), QSize(48, 64));
+    QCOMPARE(ImageSelection::LoadPicture(path, QSize(24, 32)).size(), QSize(24, 32));
+    QCOMPARE(ImageSelection::Describe(path).values.CurrentImageWidth, 64);
 }
 
 void TestImageSelection::lastDirRoundTrip()

@@ -6,6 +6,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace
 {
@@ -58,8 +59,10 @@ private slots:
     void handCursors();
     void fullsizeSwitchesViews();
     void newPictureStartsFittedAtTopLeft();
-    void loadingPngUsesBmpTwin_data();
-    void loadingPngUsesBmpTwin();
+    void filePictureKeepsOnlyItsPreview();
+    void exifOrientationTurnsThePicture();
+    void scrollsLikeAnyViewer_data();
+    void scrollsLikeAnyViewer();
     void failedLoadKeepsPicture();
     void insideLayoutFollowsLayout();
 };
@@ -284,35 +287,94 @@ void TestScrollingPic::newPictureStartsFittedAtTopLeft()
     QCOMPARE(viewer.PicXsize(), 1800);
 }
 
-void TestScrollingPic::loadingPngUsesBmpTwin_data()
+void TestScrollingPic::filePictureKeepsOnlyItsPreview()
 {
-    QTest::addColumn<QString>("path");
-    QTest::addColumn<QString>("twin");
-    QTest::addColumn<QSize>("shown");
+    QTemporaryDir dir;
+    // A PNG is shown from itself: which file stands for a picture is the caller's choice.
+    const QString path = PictureFiles::Write(dir.path(), QStringLiteral("shot.png"), 1600, 1200, "PNG");
+    QVERIFY(!PictureFiles::Write(dir.path(), QStringLiteral("shot.bmp"), 20, 20, "BMP").isEmpty());
+    ScrollingPic viewer;
+    viewer.show();
+    QVERIFY(viewer.SetPicture(path));
+    QCOMPARE(QSize(viewer.PicXsize(), viewer.PicYsize()), QSize(1600, 1200));
+    const QImage shown = viewer.grab().toImage();
+    QVERIFY(viewer.FullPicture().isNull());
+    // The preview is the picture: its blue frame runs along the fitted view's edge.
+    const QRect fit = parts(viewer).imgShow->geometry();
+    QVERIFY(qBlue(shown.pixel(fit.center().x(), fit.top())) > 120);
 
-    QTest::newRow("png with a twin shows the twin") << "shot.png"
-                                                    << "shot.bmp" << QSize(20, 20);
-    QTest::newRow("png in a .png folder uses the twin folder") << "pics.png/shot.png"
-                                                               << "pics.bmp/shot.bmp" << QSize(20, 20);
-    QTest::newRow("png without a twin shows itself") << "alone.png" << QString() << QSize(10, 10);
-    QTest::newRow("upper-case PNG shows itself") << "SHOT.PNG"
-                                                 << "SHOT.bmp" << QSize(10, 10);
+    viewer.Fullsize(true);
+    QCOMPARE(viewer.FullPicture().size(), QSize(1600, 1200));
+    viewer.Fullsize(false);
+    QVERIFY(viewer.FullPicture().isNull());
 }
 
-void TestScrollingPic::loadingPngUsesBmpTwin()
+void TestScrollingPic::exifOrientationTurnsThePicture()
 {
-    QFETCH(QString, path);
-    QFETCH(QString, twin);
-    QFETCH(QSize, shown);
-
     QTemporaryDir dir;
-    QVERIFY(!PictureFiles::Write(dir.path(), path, 10, 10, "PNG").isEmpty());
-    if (!twin.isEmpty())
-        QVERIFY(!PictureFiles::Write(dir.path(), twin, 20, 20, "BMP").isEmpty());
+    const QString path = PictureFiles::WriteJpeg(dir.path(), QStringLiteral("portrait.jpg"), 64, 48, 6);
+    ScrollingPic viewer;
+    QVERIFY(viewer.SetPicture(path));
+    QCOMPARE(QSize(viewer.PicXsize(), viewer.PicYsize()), QSize(48, 64));
+    viewer.Fullsize(true);
+    QCOMPARE(viewer.FullPicture().size(), QSize(48, 64));
+}
+
+void TestScrollingPic::scrollsLikeAnyViewer_data()
+{
+    QTest::addColumn<QString>("how");
+
+    QTest::newRow("down arrow") << "down arrow";
+    QTest::newRow("trough below the thumb") << "trough";
+    QTest::newRow("Down key") << "key";
+    QTest::newRow("wheel over the picture") << "wheel";
+    QTest::newRow("wheel over the scroll bar") << "bar wheel";
+}
+
+void TestScrollingPic::scrollsLikeAnyViewer()
+{
+    QFETCH(QString, how);
 
     ScrollingPic viewer;
-    QVERIFY(viewer.SetPicture(dir.filePath(path)));
-    QCOMPARE(QSize(viewer.PicXsize(), viewer.PicYsize()), shown);
+    viewer.show();
+    viewer.SetImage(picture(2000, 1500));
+    viewer.Fullsize(true);
+    const Parts p = parts(viewer);
+    QVERIFY(QTest::qWaitForWindowExposed(&viewer));
+    const auto wheel = [](QWidget* target, QPoint angle) {
+        const QPointF at(target->width() / 2.0, target->height() / 2.0);
+        QWheelEvent event(
+            at, target->mapToGlobal(at), QPoint(), angle, Qt::NoButton, Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(target, &event);
+    };
+    // Each way of asking for "further down" (and, for the other bar, "further right") moves the view
+    // that way.
+    const auto forward = [&](QScrollBar* bar, bool across) {
+        const int end = across ? bar->width() : bar->height();
+        const QPoint nearEnd = across ? QPoint(end - 3, bar->height() / 2) : QPoint(bar->width() / 2, end - 3);
+        const QPoint inTrough = across ? QPoint(end * 3 / 4, bar->height() / 2) : QPoint(bar->width() / 2, end * 3 / 4);
+        if (how == QLatin1String("down arrow"))
+            QTest::mouseClick(bar, Qt::LeftButton, {}, nearEnd);
+        else if (how == QLatin1String("trough"))
+            QTest::mouseClick(bar, Qt::LeftButton, {}, inTrough);
+        else if (how == QLatin1String("key"))
+            QTest::keyClick(bar, across ? Qt::Key_Right : Qt::Key_Down);
+        else if (how == QLatin1String("wheel"))
+            wheel(p.picShow, across ? QPoint(-120, 0) : QPoint(0, -120));
+        else
+            wheel(bar, QPoint(0, -120));
+    };
+    forward(p.yScroll, false);
+    QVERIFY2(viewer.Offset().y() > 0, qPrintable(how));
+    QCOMPARE(viewer.Offset().x(), 0);
+    forward(p.xScroll, true);
+    QVERIFY2(viewer.Offset().x() > 0, qPrintable(how));
+
+    // Home and End on the keyboard go to the top and the bottom.
+    QTest::keyClick(p.yScroll, Qt::Key_End);
+    QCOMPARE(viewer.Offset().y(), p.yScroll->maximum());
+    QTest::keyClick(p.yScroll, Qt::Key_Home);
+    QCOMPARE(viewer.Offset().y(), 0);
 }
 
 void TestScrollingPic::failedLoadKeepsPicture()

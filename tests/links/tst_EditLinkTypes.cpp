@@ -92,6 +92,10 @@ void tst_EditLinkTypes::rowStateFollowsCheckBox()
     for (QLineEdit* box : { titleBox(editor, 2), patternBox(editor, 2) }) {
         QVERIFY(!box->isEnabled());
         QCOMPARE(background(box), EditLinkTypes::DisabledColor());
+        // Its text stays as dark as in a row that is on: readable on the grey.
+        QCOMPARE(box->palette().color(QPalette::Disabled, QPalette::Text),
+            titleBox(editor, 0)->palette().color(QPalette::Active, QPalette::Text));
+        QVERIFY(qGray(box->palette().color(QPalette::Disabled, QPalette::Text).rgb()) < 100);
     }
     const QString before = titleBox(editor, 2)->text();
     QTest::keyClicks(titleBox(editor, 2), QStringLiteral("xyz"));

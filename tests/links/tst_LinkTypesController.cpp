@@ -77,6 +77,7 @@ private slots:
     void uploadEndWithoutLinkLeavesText();
     void editEntryClearsSelectionAndOpensEditor();
     void editorConfirmationRebuildsSelector();
+    void wheelNeedsFocus();
     void buttonsFollowLinkText_data();
     void buttonsFollowLinkText();
     void sameLinkAfterNewImageShowsButtons();
@@ -222,7 +223,10 @@ void tst_LinkTypesController::editEntryClearsSelectionAndOpensEditor()
     QCOMPARE(storedWhileOpen, -1);
     QVERIFY(textWhileOpen.isEmpty());
     QCOMPARE(selectionWhileOpen, -1);
-    QCOMPARE(window.linksType->currentIndex(), -1);
+    // Cancelled: the type chosen before is chosen again, stored and formatted.
+    QCOMPARE(window.linksType->currentIndex(), 0);
+    QCOMPARE(LinkTypes::ReadStoredPosition(folder.path()), 0);
+    QCOMPARE(window.text1->text(), ImageA);
     QCOMPARE(window.entries(), entriesBefore);
     QCOMPARE(folder.readFile(QStringLiteral("linkTypes.ini")), linkTypesBefore);
 }
@@ -234,6 +238,8 @@ void tst_LinkTypesController::editorConfirmationRebuildsSelector()
     window.controller->Startup();
     window.controller->setLinkValues(ImageA, PreviewB);
 
+    // The HTML type (slot 3, position 2) is chosen; the editor switches off slot 1 before it.
+    window.linksType->setCurrentIndex(2);
     whenEditorShows([](EditLinkTypes* editor) {
         editor->findChild<QCheckBox*>(QStringLiteral("EnCheck0"))->setChecked(false);
         editor->findChild<QPushButton*>(QStringLiteral("XpB1"))->click();
@@ -241,12 +247,45 @@ void tst_LinkTypesController::editorConfirmationRebuildsSelector()
     window.linksType->setCurrentIndex(window.linksType->count() - 1);
 
     QCOMPARE(window.linksType->count(), 6);
-    QCOMPARE(window.linksType->currentIndex(), -1);
     QVERIFY(!window.controller->tables().LinkEnabled(1));
-    QVERIFY(window.text1->text().isEmpty()); // not re-formatted until a type is chosen
+    // The same type is chosen again at its new position, stored, and the link formatted with it.
+    QCOMPARE(window.linksType->currentIndex(), 1);
+    QCOMPARE(LinkTypes::ReadStoredPosition(folder.path()), 1);
+    QCOMPARE(window.text1->text(), QStringLiteral("<img src=\"") + ImageA + QStringLiteral("\">"));
 
-    window.linksType->setCurrentIndex(0); // now slot 2, the preview link
-    QCOMPARE(window.text1->text(), PreviewB);
+    // The chosen type itself switched off: the first one offered is chosen.
+    whenEditorShows([](EditLinkTypes* editor) {
+        editor->findChild<QCheckBox*>(QStringLiteral("EnCheck2"))->setChecked(false);
+        editor->findChild<QPushButton*>(QStringLiteral("XpB1"))->click();
+    });
+    window.linksType->setCurrentIndex(window.linksType->count() - 1);
+    QCOMPARE(window.linksType->currentIndex(), 0);
+    QCOMPARE(window.text1->text(), PreviewB); // slot 2, the preview link
+}
+
+void tst_LinkTypesController::wheelNeedsFocus()
+{
+    TempProgramFolder folder;
+    Window window(folder.path());
+    window.controller->Startup();
+    window.widget.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window.widget));
+    const auto turn = [&window] {
+        const QPointF at(5, 5);
+        QWheelEvent event(at, window.linksType->mapToGlobal(at), QPoint(), QPoint(0, -120), Qt::NoButton,
+            Qt::NoModifier, Qt::NoScrollPhase, false);
+        QCoreApplication::sendEvent(window.linksType, &event);
+    };
+    window.linksType->setCurrentIndex(window.linksType->count() - 2);
+    window.text1->setFocus();
+    bool editorOpened = false;
+    whenEditorShows([&editorOpened](EditLinkTypes* editor) {
+        editorOpened = true;
+        editor->reject();
+    });
+    turn();
+    QCOMPARE(window.linksType->currentIndex(), window.linksType->count() - 2);
+    QVERIFY(!editorOpened);
 }
 
 void tst_LinkTypesController::buttonsFollowLinkText_data()

@@ -1,5 +1,8 @@
 #include "settings/ContextMenu.h"
 
+#include <QProcess>
+#include <QScopeGuard>
+#include <QStandardPaths>
 #include <QtTest>
 
 // The file manager's context-menu entries as desktop entries in a temporary data folder.
@@ -20,6 +23,7 @@ private slots:
     void registeredMeansJpegEntryWithCaption();
     void entriesFolder();
     void unknownFileClassIgnored();
+    void offeredButNeverDefaultInGio();
 
 private:
     QString entryPath(const QString& fileClass) const;
@@ -58,9 +62,9 @@ void TestContextMenu::registerWritesThreeEntries()
     QVERIFY(ContextMenu::IsContextMenuRegistered());
 
     const QList<std::pair<QString, QByteArray>> classes = {
-        { QStringLiteral("jpegfile"), "image/jpeg" },
-        { QStringLiteral("giffile"), "image/gif" },
-        { QStringLiteral("pngfile"), "image/png" },
+        { QStringLiteral("jpegfile"), "application/x-pictoferry-jpegfile" },
+        { QStringLiteral("giffile"), "application/x-pictoferry-giffile" },
+        { QStringLiteral("pngfile"), "application/x-pictoferry-pngfile" },
     };
     for (const auto& [fileClass, mimeType] : classes) {
         QCOMPARE(readEntry(fileClass),
@@ -71,8 +75,17 @@ void TestContextMenu::registerWritesThreeEntries()
                 + mimeType
                 + ";\n"
                   "Exec=\"/opt/pictoferry/pictoferry\" %f\n"
-                  "NoDisplay=true\n"));
+                  "NoDisplay=true\n"
+                  "InitialPreference=0\n"));
     }
+    // The file managers' own menu entries, each with the caption and the program.
+    for (const char* relative : { "/mime/packages/pictoferry.xml", "/kio/servicemenus/pictoferry.desktop",
+             "/nemo/actions/pictoferry.nemo_action", "/file-manager/actions/pictoferry.desktop" }) {
+        QFile file(m_dataHome->path() + QLatin1String(relative));
+        QVERIFY2(file.open(QIODevice::ReadOnly), relative);
+        QVERIFY2(file.readAll().contains("Pictoferry"), relative);
+    }
+    QVERIFY(QFileInfo(m_dataHome->path() + QStringLiteral("/kio/servicemenus/pictoferry.desktop")).isExecutable());
 }
 
 void TestContextMenu::execQuotesTheProgramPath_data()
@@ -128,10 +141,14 @@ void TestContextMenu::unregisterRemovesOnlyOurEntries()
 
     ContextMenu::UnregisterContextMenu();
     QVERIFY(!ContextMenu::IsContextMenuRegistered());
-    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("other-viewer.desktop") });
+    const QStringList entries = { QStringLiteral("*.desktop") };
+    QCOMPARE(QDir(folder).entryList(entries, QDir::Files), QStringList { QStringLiteral("other-viewer.desktop") });
+    for (const char* relative : { "/mime/packages/pictoferry.xml", "/kio/servicemenus/pictoferry.desktop",
+             "/nemo/actions/pictoferry.nemo_action", "/file-manager/actions/pictoferry.desktop" })
+        QVERIFY2(!QFileInfo::exists(m_dataHome->path() + QLatin1String(relative)), relative);
 
     ContextMenu::UnregisterContextMenu();
-    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList { QStringLiteral("other-viewer.desktop") });
+    QCOMPARE(QDir(folder).entryList(entries, QDir::Files), QStringList { QStringLiteral("other-viewer.desktop") });
 }
 
 void TestContextMenu::registeredMeansJpegEntryWithCaption_data()
@@ -202,6 +219,99 @@ void TestContextMenu::unknownFileClassIgnored()
     QVERIFY(!ContextMenu::IsContextMenuRegistered());
     ContextMenu::RemoveShellEntry(QStringLiteral("giffile"));
     QVERIFY(!QFileInfo::exists(entryPath(QStringLiteral("giffile"))));
+}
+
+namespace
+{
+
+// What GLib's own view, "gio mime TYPE", says: the default application and every one it offers.
+struct GioView {
+    QString defaultApp;
+    QStringList offered;
+};
+
+GioView gioMime(const QString& type)
+{
+    QProcess gio;
+    gio.start(QStandardPaths::findExecutable(QStringLiteral("gio")), { QStringLiteral("mime"), type });
+    gio.waitForFinished(30000);
+    GioView view;
+    for (const QString& line : QString::fromUtf8(gio.readAllStandardOutput()).split(u'\n')) {
+        if (line.startsWith(QLatin1String("Default application")))
+            view.defaultApp = line.section(QStringLiteral(": "), 1).trimmed();
+        else if (line.startsWith(u'\t'))
+            view.offered.append(line.trimmed());
+    }
+    return view;
+}
+
+} // namespace
+
+void TestContextMenu::offeredButNeverDefaultInGio()
+{
+    for (const char* tool : { "gio", "update-desktop-database", "update-mime-database" }) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            QSKIP(qPrintable(QStringLiteral("%1 is missing (scripts/install-deps.sh --tests installs it)").arg(tool)));
+    }
+    // A desktop of our own: the user's folders and one system folder with an image viewer, before the
+    // real system folders that hold the MIME database.
+    QTemporaryDir desktop;
+    const QString system = desktop.filePath(QStringLiteral("system"));
+    QVERIFY(QDir().mkpath(system + QStringLiteral("/applications")));
+    QFile viewer(system + QStringLiteral("/applications/viewer.desktop"));
+    QVERIFY(viewer.open(QIODevice::WriteOnly));
+    viewer.write("[Desktop Entry]\nType=Application\nName=Viewer\nExec=/bin/true %f\n"
+                 "MimeType=image/jpeg;image/gif;image/png;\n");
+    viewer.close();
+    QCOMPARE(
+        QProcess::execute(QStringLiteral("update-desktop-database"), { system + QStringLiteral("/applications") }), 0);
+    const QByteArray systemDirs = qgetenv("XDG_DATA_DIRS");
+    qputenv("XDG_DATA_DIRS", (system + QStringLiteral(":/usr/local/share:/usr/share")).toUtf8());
+    qputenv("XDG_CONFIG_HOME", desktop.filePath(QStringLiteral("config")).toUtf8());
+    qputenv("XDG_CONFIG_DIRS", desktop.filePath(QStringLiteral("config-system")).toUtf8());
+    const auto restore = qScopeGuard([&systemDirs] {
+        qputenv("XDG_DATA_DIRS", systemDirs);
+        qunsetenv("XDG_CONFIG_HOME");
+        qunsetenv("XDG_CONFIG_DIRS");
+    });
+
+    // GLib checks that the program exists.
+    const QString program = desktop.filePath(QStringLiteral("program/pictoferry"));
+    QVERIFY(QDir().mkpath(QFileInfo(program).path()));
+    QFile script(program);
+    QVERIFY(script.open(QIODevice::WriteOnly));
+    script.write("#!/bin/sh\n");
+    script.close();
+    QVERIFY(script.setPermissions(script.permissions() | QFileDevice::ExeOwner));
+
+    const QList<std::pair<QString, QString>> types = { { QStringLiteral("image/jpeg"), QStringLiteral("jpegfile") },
+        { QStringLiteral("image/gif"), QStringLiteral("giffile") },
+        { QStringLiteral("image/png"), QStringLiteral("pngfile") } };
+    QMap<QString, QString> defaults;
+    for (const auto& [type, fileClass] : types)
+        defaults[type] = gioMime(type).defaultApp;
+    QCOMPARE(defaults.value(QStringLiteral("image/jpeg")), QStringLiteral("viewer.desktop"));
+
+    for (int round = 0; round < 2; ++round) {
+        ContextMenu::RegisterContextMenu(program);
+        for (const auto& [type, fileClass] : types) {
+            const GioView view = gioMime(type);
+            const QString ours = QStringLiteral("pictoferry-%1.desktop").arg(fileClass);
+            QVERIFY2(view.offered.contains(ours), qPrintable(type + u' ' + view.offered.join(u',')));
+            QCOMPARE(view.defaultApp, defaults.value(type));
+            // Only the entry of its own type.
+            for (const auto& [otherType, otherClass] : types)
+                QVERIFY(otherType == type
+                    || !view.offered.contains(QStringLiteral("pictoferry-%1.desktop").arg(otherClass)));
+        }
+    }
+
+    ContextMenu::UnregisterContextMenu();
+    for (const auto& [type, fileClass] : types) {
+        const GioView view = gioMime(type);
+        QVERIFY2(!view.offered.join(u',').contains(QLatin1String("pictoferry")), qPrintable(view.offered.join(u',')));
+        QCOMPARE(view.defaultApp, defaults.value(type));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestContextMenu)

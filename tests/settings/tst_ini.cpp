@@ -1,4 +1,5 @@
 #include "settings/Ini.h"
+#include "settings/IniFile.h"
 
 #include "support/TempProgramFolder.h"
 
@@ -23,6 +24,9 @@ private slots:
     void typedWritesAndReadBack();
     void writeCreatesMissingFile();
     void fileNameIsShared();
+    void quotedBooleanIsTrue();
+    void fileOverOneMebibyteIsNotRead();
+    void gatheredWritesInOneReplace();
 
 private:
     std::unique_ptr<TempProgramFolder> m_folder;
@@ -105,6 +109,18 @@ void TestIni::readText_data()
                                                << "k" << QString::fromLatin1(longValue.left(254));
     QTest::newRow("cut never splits a letter") << QByteArray("[A]\r\nk=" + cutInsideLetter + "\r\n") << "A"
                                                << "k" << QString(253, u'a');
+    QTest::newRow("double quotes dropped") << QByteArray("[A]\r\nk=\"True\"\r\n") << "A"
+                                           << "k"
+                                           << "True";
+    QTest::newRow("single quotes dropped") << QByteArray("[A]\r\nk='a b'\r\n") << "A"
+                                           << "k"
+                                           << "a b";
+    QTest::newRow("quotes inside kept") << QByteArray("[A]\r\nk=<img src=\"IMGLINK\">\r\n") << "A"
+                                        << "k"
+                                        << "<img src=\"IMGLINK\">";
+    QTest::newRow("unpaired quote kept") << QByteArray("[A]\r\nk=\"open\r\n") << "A"
+                                         << "k"
+                                         << "\"open";
     QTest::newRow("letter ending at byte 254 kept") << QByteArray("[A]\r\nk=" + letterAtTheEdge + "\r\n") << "A"
                                                     << "k" << QString(QString(252, u'a') + QStringLiteral("ж"));
 }
@@ -314,6 +330,52 @@ void TestIni::fileNameIsShared()
     optionsStore.WInI(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("changed"));
     QCOMPARE(m_folder->readFile(QStringLiteral("second.ini")), QByteArray("[A]\r\nk=changed\r\n"));
     QCOMPARE(m_folder->readFile(QStringLiteral("first.ini")), QByteArray("[A]\r\nk=first\r\n"));
+}
+
+void TestIni::quotedBooleanIsTrue()
+{
+    m_folder->writeFile(QStringLiteral("test.ini"), "[Options]\r\nUseProxy=\"True\"\r\nRows=\"42\"\r\n");
+    QVERIFY(Ini().RINIb(QStringLiteral("Options"), QStringLiteral("UseProxy")));
+    QCOMPARE(Ini().RINIi(QStringLiteral("Options"), QStringLiteral("Rows")), qint16(42));
+}
+
+void TestIni::fileOverOneMebibyteIsNotRead()
+{
+    // A value at the start, then filler beyond the limit.
+    const QByteArray content = "[A]\r\nk=v\r\n" + QByteArray(ProfileFile::MaxFileBytes, ';');
+    m_folder->writeFile(QStringLiteral("test.ini"), content);
+    QVERIFY(ProfileFile::IsTooLarge(m_path));
+    const IniFile file(m_path);
+    QVERIFY(file.tooLarge());
+    QCOMPARE(file.RINI(QStringLiteral("A"), QStringLiteral("k")), QString());
+    QCOMPARE(Ini().RINI(QStringLiteral("A"), QStringLiteral("k")), QString());
+    // Never rewritten: what we did not read we cannot keep.
+    Ini().WInI(QStringLiteral("A"), QStringLiteral("k"), QStringLiteral("w"));
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), content);
+    QVERIFY(IniFile::TooLargeMessage(m_path).contains(QStringLiteral("test.ini")));
+
+    m_folder->writeFile(QStringLiteral("test.ini"), content.left(ProfileFile::MaxFileBytes));
+    QCOMPARE(IniFile(m_path).RINI(QStringLiteral("A"), QStringLiteral("k")), QStringLiteral("v"));
+}
+
+void TestIni::gatheredWritesInOneReplace()
+{
+    m_folder->writeFile(QStringLiteral("test.ini"), "[Main]\r\nLastServer=2\r\n[Options]\r\nRows=1\r\n");
+    IniFile file(m_path);
+    file.WInI(QStringLiteral("Options"), QStringLiteral("Host"), QStringLiteral("proxy"));
+    file.WInIi(QStringLiteral("Options"), QStringLiteral("Rows"), 100);
+    file.WInIb(QStringLiteral("New"), QStringLiteral("On"), true);
+    // Nothing is written before the commit.
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")),
+        QByteArray("[Main]\r\nLastServer=2\r\n[Options]\r\nRows=1\r\n"));
+    QVERIFY(file.Commit());
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")),
+        QByteArray("[Main]\r\nLastServer=2\r\n[Options]\r\nRows=100\r\nHost=proxy\r\n[New]\r\nOn=True\r\n"));
+    QCOMPARE(file.RINIi(QStringLiteral("Options"), QStringLiteral("Rows")), qint16(100));
+
+    file.WInI(QStringLiteral("Only"), QStringLiteral("k"), QStringLiteral("v"));
+    QVERIFY(file.Commit(true));
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), QByteArray("[Only]\r\nk=v\r\n"));
 }
 
 QTEST_GUILESS_MAIN(TestIni)

@@ -23,6 +23,8 @@ private slots:
     void booleanSettings();
     void journalRows_data();
     void journalRows();
+    void missingKeysReadAsFirstRunValues();
+    void leftoverTemporaryFilesRemoved();
     void credentialsFromProxyDat();
     void damagedProxyDatGivesNoCredentials();
     void saveWritesOptionsAndKeepsOtherSections();
@@ -194,8 +196,9 @@ void TestOptionsModule::journalRows_data()
     QTest::newRow("below 16 bits") << QByteArray("-70000") << qint16(10);
     QTest::newRow("half to even") << QByteArray("100.5") << qint16(100);
     QTest::newRow("letters after the number") << QByteArray("120rows") << qint16(120);
-    QTest::newRow("not a number") << QByteArray("many") << qint16(10);
-    QTest::newRow("empty") << QByteArray("") << qint16(10);
+    // Damaged: the first-run value.
+    QTest::newRow("not a number") << QByteArray("many") << qint16(100);
+    QTest::newRow("empty") << QByteArray("") << qint16(100);
 }
 
 void TestOptionsModule::journalRows()
@@ -207,6 +210,39 @@ void TestOptionsModule::journalRows()
     OptionsModule options(m_folder->path());
     options.LoadOptions();
     QCOMPARE(options.settings().JournalRows, expected);
+}
+
+void TestOptionsModule::missingKeysReadAsFirstRunValues()
+{
+    // What a run killed between two single-key writes used to leave behind.
+    qputenv("http_proxy", "http://system.example:8080");
+    writeOptions("UseProxy=False\r\nProxyHost=\r\n");
+    OptionsModule options(m_folder->path());
+    options.LoadOptions();
+    const Settings& s = options.settings();
+    QCOMPARE(s.UseProxy, false);
+    QCOMPARE(s.ProxyHost, QString());
+    QCOMPARE(s.ProxyPort, QStringLiteral("8080"));
+    QCOMPARE(s.ProxyAuth, false);
+    QCOMPARE(s.LimitJournal, true);
+    QCOMPARE(s.JournalRows, qint16(100));
+    QCOMPARE(s.CommandLine, true);
+}
+
+void TestOptionsModule::leftoverTemporaryFilesRemoved()
+{
+    const QStringList leftovers = { QStringLiteral("options.ini.AbC123"), QStringLiteral("linkTypes.ini.x1y2z3"),
+        QStringLiteral("cookies.ini.QWErty"), QStringLiteral("proxy.dat.000000") };
+    const QStringList kept = { QStringLiteral("notes.txt.AbC123"), QStringLiteral("options.ini.bak"),
+        QStringLiteral("options.ini.1234567"), QStringLiteral("linkTypes.ini") };
+    for (const QString& name : leftovers + kept)
+        m_folder->writeFile(name, "x");
+    writeOptions("UseProxy=False\r\n");
+    OptionsModule(m_folder->path()).LoadOptions();
+    for (const QString& name : leftovers)
+        QVERIFY2(!QFileInfo::exists(m_folder->filePath(name)), qPrintable(name));
+    for (const QString& name : kept)
+        QVERIFY2(QFileInfo::exists(m_folder->filePath(name)), qPrintable(name));
 }
 
 void TestOptionsModule::credentialsFromProxyDat()

@@ -48,6 +48,8 @@ private slots:
     void notSaved();
     void damaged_data();
     void damaged();
+    void credentialsProblem_data();
+    void credentialsProblem();
     void base64_data();
     void base64();
 
@@ -282,6 +284,35 @@ void TestSignatureModule::base64()
     QFETCH(QString, text);
     QFETCH(QByteArray, expected);
     QCOMPARE(Signature_module::Base64Encode(text), expected);
+}
+
+void TestSignatureModule::credentialsProblem_data()
+{
+    QTest::addColumn<QString>("user");
+    QTest::addColumn<QString>("password");
+    QTest::addColumn<QStringList>("named");
+
+    const QString sixteenCyrillic = QStringLiteral("пользовательпрок");
+    QTest::newRow("both fit") << QStringLiteral("user") << QString(31, u'p') << QStringList();
+    QTest::newRow("15 Cyrillic letters fit") << sixteenCyrillic.left(15) << QStringLiteral("p") << QStringList();
+    QTest::newRow("16 Cyrillic letters do not")
+        << sixteenCyrillic << QStringLiteral("p") << QStringList { QStringLiteral("Имя") };
+    QTest::newRow("long password") << QStringLiteral("u") << QString(32, u'p')
+                                   << QStringList { QStringLiteral("Пароль") };
+    QTest::newRow("both too long") << sixteenCyrillic << sixteenCyrillic
+                                   << QStringList { QStringLiteral("Имя"), QStringLiteral("Пароль") };
+}
+
+void TestSignatureModule::credentialsProblem()
+{
+    QFETCH(QString, user);
+    QFETCH(QString, password);
+    QFETCH(QStringList, named);
+
+    const QString problem = Signature_module::CredentialsProblem(user, password);
+    QCOMPARE(problem.isEmpty(), named.isEmpty());
+    for (const QString& word : named)
+        QVERIFY2(problem.contains(word), qPrintable(problem));
 }
 
 QTEST_GUILESS_MAIN(TestSignatureModule)
