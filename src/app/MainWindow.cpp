@@ -13,6 +13,7 @@
 #include "platform/MessageBox.h"
 #include "platform/Shell.h"
 #include "settings/Ini.h"
+#include "settings/ui/Options.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -134,6 +135,7 @@ void MainWindow::bindControls()
     connect(m_command2, &QPushButton::clicked, this, &MainWindow::UploadClicked);
     connect(m_xpB3, &QPushButton::clicked, this, &MainWindow::ShowJournal);
     connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_xpB4, &QPushButton::clicked, this, &MainWindow::ShowOptions);
 }
 
 QWidget* MainWindow::buildImagePanel()
@@ -332,6 +334,12 @@ void MainWindow::GoToSrv()
 void MainWindow::ShowServerInfo()
 {
     AboutServer dialog(m_serverInfo, this);
+    dialog.exec();
+}
+
+void MainWindow::ShowOptions()
+{
+    Options dialog(m_options, SystemProxy::DesktopSources(), this);
     dialog.exec();
 }
 

@@ -51,6 +51,7 @@ private:
     void CheckLimits();
     void GoToSrv();
     void ShowServerInfo();
+    void ShowOptions();
     void UploadClicked();
     void ShutDown();
     void ShowJournal();

@@ -25,6 +25,11 @@ QString OptionsModule::optionsPath() const
     return QDir(m_programFolder).filePath(QStringLiteral("options.ini"));
 }
 
+QString OptionsModule::programPath() const
+{
+    return QDir(m_programFolder).filePath(QStringLiteral("pictoferry"));
+}
+
 void OptionsModule::LoadOptions()
 {
     if (!QFileInfo::exists(optionsPath()))
@@ -72,6 +77,6 @@ void OptionsModule::SetDefaultOptions()
     m_settings.LimitJournal = true;
     m_settings.CommandLine = true;
     GetProxyModule::SetProxyAsIE(m_settings);
-    ContextMenu::RegisterContextMenu(QDir(m_programFolder).filePath(QStringLiteral("pictoferry")));
+    ContextMenu::RegisterContextMenu(programPath());
     SaveOptions();
 }
