@@ -33,9 +33,15 @@ QString Check::ImagePath(Image image)
     return QStringLiteral(":/controls/check/%1.png").arg(QLatin1String(names[static_cast<int>(image)]));
 }
 
+int Check::boxSide() const
+{
+    return qMax(BoxSize, fontMetrics().height() * 3 / 4);
+}
+
 QSize Check::sizeHint() const
 {
-    return QSize(BoxSize + 2 * FocusMargin, BoxSize + 2 * FocusMargin);
+    const int side = boxSide() + 2 * FocusMargin;
+    return QSize(side, side);
 }
 
 void Check::setValue(bool value)
@@ -89,7 +95,7 @@ void Check::hoverTick()
 void Check::paintEvent(QPaintEvent*)
 {
     QPainter painter(this);
-    const QRect box(FocusMargin, FocusMargin, BoxSize, BoxSize);
+    const QRect box(FocusMargin, FocusMargin, boxSide(), boxSide());
     QIcon(ImagePath(m_image)).paint(&painter, box);
     if (hasFocus()) {
         painter.setPen(QPen(palette().color(QPalette::WindowText), 1, Qt::DotLine));
@@ -155,6 +161,8 @@ void Check::keyReleaseEvent(QKeyEvent* event)
 
 void Check::changeEvent(QEvent* event)
 {
+    if (event->type() == QEvent::FontChange)
+        setFixedSize(sizeHint());
     if (event->type() == QEvent::EnabledChange) {
         m_hoverTimer.stop();
         m_pressed = false;

@@ -24,7 +24,7 @@ public:
         DisabledNoValue,
     };
 
-    static constexpr int BoxSize = 13;
+    static constexpr int BoxSize = 13; // at the usual font size; a larger font gets a larger box
     static constexpr int FocusMargin = 2; // room for the focus frame around the box
     static constexpr int HoverIntervalMs = 50;
 
@@ -34,6 +34,8 @@ public:
     void setValue(bool value);
 
     Image shownImage() const { return m_image; }
+    // The side of the box: BoxSize, or three quarters of the font's line height when that is more.
+    int boxSide() const;
     static QString ImagePath(Image image);
 
     QSize sizeHint() const override;

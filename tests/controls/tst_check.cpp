@@ -16,6 +16,7 @@ private slots:
     void otherButtonsDoNothing();
     void disabledIgnoresClicksAndShowsItsValue();
     void spaceTogglesAndClicks();
+    void boxGrowsWithALargeFont();
 };
 
 void tst_Check::imagesAreThere()
@@ -104,6 +105,20 @@ void tst_Check::spaceTogglesAndClicks()
     QTest::keyRelease(&box, Qt::Key_Space);
     QCOMPARE(clicks.count(), 1);
     QCOMPARE(box.shownImage(), Check::Image::IdleChecked);
+}
+
+void tst_Check::boxGrowsWithALargeFont()
+{
+    QWidget window;
+    auto* box = new Check(&window);
+    QFont font = window.font();
+    font.setPixelSize(8);
+    window.setFont(font);
+    QCOMPARE(box->boxSide(), int(Check::BoxSize));
+    font.setPixelSize(40);
+    window.setFont(font);
+    QVERIFY(box->boxSide() > Check::BoxSize);
+    QCOMPARE(box->size(), QSize(box->boxSide() + 2 * Check::FocusMargin, box->boxSide() + 2 * Check::FocusMargin));
 }
 
 QTEST_MAIN(tst_Check)

@@ -95,7 +95,8 @@ void Options::buildControls()
     m_ljs->setInvertedAppearance(true);
     m_ljs->setInvertedControls(false);
     m_ljs->installEventFilter(this);
-    const int extent = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ljs);
+    const int extent = qMax(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ljs),
+        m_ljs->fontMetrics().height() * 3 / 4);
     m_ljs->setFixedSize(extent, 2 * extent);
     m_ljs->setFocusPolicy(Qt::StrongFocus);
     m_cl = createCheck(QStringLiteral("CL"), this);
