@@ -131,7 +131,8 @@ QColor XpB::Shade(const QColor& c, int d)
 
 XpB::Layout XpB::Arrange(const QSize& buttonSize, const QSize& captionSize, const QSize& pictureSize, int position)
 {
-    const QRect content = QRect(QPoint(0, 0), buttonSize).adjusted(ContentInset, ContentInset, -ContentInset, -ContentInset);
+    const QRect content
+        = QRect(QPoint(0, 0), buttonSize).adjusted(ContentInset, ContentInset, -ContentInset, -ContentInset);
     const bool hasCaption = !captionSize.isEmpty();
     const bool hasPicture = !pictureSize.isEmpty();
     if (!hasPicture)

@@ -125,9 +125,9 @@ QString SystemProxy::KdeProxy() const
     if (type != "1")
         return {};
     // KDE writes the address and the port apart: "http://host 3128"; older files write "host:port".
-    const QStringList parts = QString::fromUtf8(ProfileFile::ReadValue(m_sources.kioslavercPath, "Proxy Settings",
-                                                    "httpProxy"))
-                                  .split(u' ', Qt::SkipEmptyParts);
+    const QStringList parts
+        = QString::fromUtf8(ProfileFile::ReadValue(m_sources.kioslavercPath, "Proxy Settings", "httpProxy"))
+              .split(u' ', Qt::SkipEmptyParts);
     if (parts.isEmpty())
         return {};
     if (parts.size() == 1)

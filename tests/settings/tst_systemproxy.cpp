@@ -26,10 +26,7 @@ QByteArray gnomeManual(const QByteArray& host, const QByteArray& port)
 class FakeDesktop
 {
 public:
-    FakeDesktop()
-    {
-        m_environment.insert(QStringLiteral("HOME"), m_folder.path());
-    }
+    FakeDesktop() { m_environment.insert(QStringLiteral("HOME"), m_folder.path()); }
 
     void setEnvironment(const QString& name, const QString& value) { m_environment.insert(name, value); }
 
@@ -100,13 +97,12 @@ void tst_SystemProxy::firstSourceThatIsSetWins_data()
     const QByteArray kde = "[Proxy Settings]\nProxyType=1\nhttpProxy=http://kde.example 3128\n";
     const QByteArray gnome = gnomeManual("'gnome.example'", "8080");
     QTest::newRow("environment first") << "env.example:1" << QString() << gnome << kde << "env.example:1";
-    QTest::newRow("HTTP_PROXY when http_proxy is empty") << "" << "upper.example:2" << gnome << kde
-                                                         << "upper.example:2";
-    QTest::newRow("http_proxy before HTTP_PROXY") << "lower.example:1" << "upper.example:2" << gnome << kde
-                                                  << "lower.example:1";
+    QTest::newRow("HTTP_PROXY when http_proxy is empty") << ""
+                                                         << "upper.example:2" << gnome << kde << "upper.example:2";
+    QTest::newRow("http_proxy before HTTP_PROXY") << "lower.example:1"
+                                                  << "upper.example:2" << gnome << kde << "lower.example:1";
     QTest::newRow("GNOME next") << "  " << QString() << gnome << kde << "gnome.example:8080";
-    QTest::newRow("KDE when GNOME has none") << QString() << QString() << GnomeNone << kde
-                                             << "http://kde.example:3128";
+    QTest::newRow("KDE when GNOME has none") << QString() << QString() << GnomeNone << kde << "http://kde.example:3128";
     QTest::newRow("none anywhere") << QString() << QString() << GnomeNone
                                    << QByteArray("[Proxy Settings]\nProxyType=0\nhttpProxy=http://kde.example 3128\n")
                                    << "";
@@ -168,8 +164,8 @@ void tst_SystemProxy::kde_data()
     QTest::newRow("address and port apart")
         << QByteArray("[Proxy Settings]\r\nProxyType=1\r\nhttpProxy=http://proxy.example 3128\r\n")
         << "http://proxy.example:3128";
-    QTest::newRow("slash before the port") << QByteArray("[Proxy Settings]\nProxyType=1\nhttpProxy=http://p.example/ 8080\n")
-                                           << "http://p.example:8080";
+    QTest::newRow("slash before the port")
+        << QByteArray("[Proxy Settings]\nProxyType=1\nhttpProxy=http://p.example/ 8080\n") << "http://p.example:8080";
     QTest::newRow("host:port") << QByteArray("[Proxy Settings]\nProxyType=1\nhttpProxy=p.example:8080\n")
                                << "p.example:8080";
     QTest::newRow("other sections first")
@@ -209,9 +205,14 @@ void tst_SystemProxy::kioslavercPath_data()
     QTest::addColumn<QString>("home");
     QTest::addColumn<QString>("path");
 
-    QTest::newRow("XDG_CONFIG_HOME") << "/cfg" << "/home/u" << "/cfg/kioslaverc";
-    QTest::newRow("unset") << QString() << "/home/u" << "/home/u/.config/kioslaverc";
-    QTest::newRow("relative is ignored") << "cfg" << "/home/u" << "/home/u/.config/kioslaverc";
+    QTest::newRow("XDG_CONFIG_HOME") << "/cfg"
+                                     << "/home/u"
+                                     << "/cfg/kioslaverc";
+    QTest::newRow("unset") << QString() << "/home/u"
+                           << "/home/u/.config/kioslaverc";
+    QTest::newRow("relative is ignored") << "cfg"
+                                         << "/home/u"
+                                         << "/home/u/.config/kioslaverc";
     QTest::newRow("no home") << QString() << QString() << "";
 }
 
@@ -236,8 +237,12 @@ void tst_SystemProxy::selectorsSplitEverySource_data()
     QTest::addColumn<QString>("host");
     QTest::addColumn<QString>("port");
 
-    QTest::newRow("GNOME") << "gnome.example:8080" << "gnome.example" << "8080";
-    QTest::newRow("KDE") << "http://kde.example:3128" << "kde.example" << "3128";
+    QTest::newRow("GNOME") << "gnome.example:8080"
+                           << "gnome.example"
+                           << "8080";
+    QTest::newRow("KDE") << "http://kde.example:3128"
+                         << "kde.example"
+                         << "3128";
 }
 
 void tst_SystemProxy::selectorsSplitEverySource()

@@ -95,8 +95,8 @@ void Options::buildControls()
     m_ljs->setInvertedAppearance(true);
     m_ljs->setInvertedControls(false);
     m_ljs->installEventFilter(this);
-    const int extent = qMax(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ljs),
-        m_ljs->fontMetrics().height() * 3 / 4);
+    const int extent
+        = qMax(style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, m_ljs), m_ljs->fontMetrics().height() * 3 / 4);
     m_ljs->setFixedSize(extent, 2 * extent);
     m_ljs->setFocusPolicy(Qt::StrongFocus);
     m_cl = createCheck(QStringLiteral("CL"), this);
@@ -186,7 +186,8 @@ void Options::FillOptions()
     m_authP->setValue(settings.ProxyAuth);
     m_lj->setValue(settings.LimitJournal);
     // A row count outside the spinner's range is shown at the nearest end of it.
-    const int rows = qBound(int(OptionsModule::MinJournalRows), int(settings.JournalRows), int(OptionsModule::MaxJournalRows));
+    const int rows
+        = qBound(int(OptionsModule::MinJournalRows), int(settings.JournalRows), int(OptionsModule::MaxJournalRows));
     m_ljl->setText(QString::number(rows));
     m_ljs->setValue(rows);
     m_cl->setValue(settings.CommandLine);
@@ -214,8 +215,8 @@ void Options::ApplyOptions()
     settings.ProxyPort = m_portP->text();
     settings.ProxyAuth = m_authP->Value();
     settings.LimitJournal = m_lj->Value();
-    settings.JournalRows = static_cast<qint16>(IniText::ToInteger(
-        m_ljl->text(), std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
+    settings.JournalRows = static_cast<qint16>(
+        IniText::ToInteger(m_ljl->text(), std::numeric_limits<qint16>::min(), std::numeric_limits<qint16>::max()));
     settings.CommandLine = m_cl->Value();
     settings.ProxyUser = m_text1->text();
     settings.ProxyPassword = m_text2->text();
