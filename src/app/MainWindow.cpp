@@ -19,6 +19,7 @@
 #include "platform/Shell.h"
 #include "settings/Ini.h"
 #include "settings/IniFile.h"
+#include "settings/ui/Options.h"
 #include "update/ui/About.h"
 
 #include <QAbstractItemView>
@@ -154,6 +155,7 @@ void MainWindow::bindControls()
     connect(m_xpB3, &QPushButton::clicked, this, &MainWindow::ShowJournal);
     connect(m_xpB2, &QPushButton::clicked, this, &MainWindow::ShowAbout);
     connect(m_command3, &QPushButton::clicked, this, &QWidget::close);
+    connect(m_xpB4, &QPushButton::clicked, this, &MainWindow::ShowOptions);
 }
 
 QWidget* MainWindow::buildImagePanel()
@@ -380,6 +382,12 @@ void MainWindow::ShowServerInfo()
 void MainWindow::ShowAbout()
 {
     About dialog(m_programFolder, m_options.settings(), this);
+    dialog.exec();
+}
+
+void MainWindow::ShowOptions()
+{
+    Options dialog(m_options, SystemProxy::DesktopSources(), this);
     dialog.exec();
 }
 

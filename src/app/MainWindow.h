@@ -54,6 +54,7 @@ private:
     void GoToSrv();
     void ShowServerInfo();
     void ShowAbout();
+    void ShowOptions();
     void UploadClicked();
     void ShutDown();
     void ShowJournal();

@@ -1,23 +1,24 @@
 #include "Buttons.h"
 
-#include <QPushButton>
+#include "XpB.h"
 
 namespace Buttons
 {
 
-QPushButton* CreateButton(const QString& caption, const QString& objectName, QWidget* parent)
+XpB* CreateButton(const QString& caption, const QString& objectName, QWidget* parent)
 {
-    auto* button = new QPushButton(caption, parent);
+    auto* button = new XpB(caption, parent);
     button->setObjectName(objectName);
-    button->setMinimumHeight(30);
+    button->setButtonStyle(XpB::XP);
     button->setCursor(Qt::PointingHandCursor);
     return button;
 }
 
-QPushButton* CreateImageButton(const QIcon& icon, const QString& toolTip, const QString& objectName, QWidget* parent)
+XpB* CreateImageButton(const QIcon& icon, const QString& toolTip, const QString& objectName, QWidget* parent)
 {
-    auto* button = new QPushButton(parent);
+    auto* button = new XpB(QString(), parent);
     button->setObjectName(objectName);
+    button->setButtonStyle(XpB::XP);
     button->setIcon(icon);
     button->setIconSize(QSize(20, 20));
     button->setFixedSize(30, 30);

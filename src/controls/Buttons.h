@@ -1,19 +1,20 @@
 #pragma once
 
+#include "XpB.h"
+
 #include <QIcon>
 #include <QString>
 
-class QPushButton;
 class QWidget;
 
-// Every window takes its buttons from here, so the look of all buttons is decided in one place.
+// Every window takes its buttons from here, so the look of all buttons is decided in one place: the
+// program's own button in its XP look.
 namespace Buttons
 {
 
-QPushButton* CreateButton(const QString& caption, const QString& objectName, QWidget* parent = nullptr);
+XpB* CreateButton(const QString& caption, const QString& objectName, QWidget* parent = nullptr);
 
 // A square button that shows a picture and, as tooltip, what it does.
-QPushButton* CreateImageButton(
-    const QIcon& icon, const QString& toolTip, const QString& objectName, QWidget* parent = nullptr);
+XpB* CreateImageButton(const QIcon& icon, const QString& toolTip, const QString& objectName, QWidget* parent = nullptr);
 
 } // namespace Buttons

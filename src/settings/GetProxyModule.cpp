@@ -2,22 +2,9 @@
 
 #include "Ini.h"
 #include "OptionsModule.h"
+#include "SystemProxy.h"
 
 #include <QRegularExpression>
-
-namespace
-{
-
-// The proxy address the desktop hands to programs: http_proxy, or HTTP_PROXY when that is unset or empty.
-QString environmentProxy()
-{
-    QString value = qEnvironmentVariable("http_proxy").trimmed();
-    if (value.isEmpty())
-        value = qEnvironmentVariable("HTTP_PROXY").trimmed();
-    return value;
-}
-
-} // namespace
 
 namespace GetProxyModule
 {
@@ -62,7 +49,12 @@ ProxyAddress HostAndPort(QString address)
 
 QString GetIEProxy(qint16 selector)
 {
-    const ProxyAddress proxy = HostAndPort(environmentProxy());
+    return GetIEProxy(selector, SystemProxy(SystemProxy::DesktopSources()).ProxyText());
+}
+
+QString GetIEProxy(qint16 selector, const QString& proxyText)
+{
+    const ProxyAddress proxy = HostAndPort(proxyText);
     switch (selector) {
     case 1:
         return proxy.host.isEmpty() ? QStringLiteral("0") : QStringLiteral("1");
@@ -77,9 +69,14 @@ QString GetIEProxy(qint16 selector)
 
 void SetProxyAsIE(Settings& settings)
 {
-    settings.UseProxy = IniText::NumericPrefix(GetIEProxy(1)) == 1.0;
-    settings.ProxyHost = GetIEProxy(2);
-    settings.ProxyPort = GetIEProxy(3);
+    SetProxyAsIE(settings, SystemProxy(SystemProxy::DesktopSources()).ProxyText());
+}
+
+void SetProxyAsIE(Settings& settings, const QString& proxy)
+{
+    settings.UseProxy = IniText::NumericPrefix(GetIEProxy(1, proxy)) == 1.0;
+    settings.ProxyHost = GetIEProxy(2, proxy);
+    settings.ProxyPort = GetIEProxy(3, proxy);
 }
 
 } // namespace GetProxyModule

@@ -4,7 +4,7 @@
 
 struct Settings;
 
-// The desktop's proxy, as the http_proxy (else HTTP_PROXY) environment variable gives it.
+// The desktop's proxy, as SystemProxy finds it (the http_proxy environment variable, GNOME, KDE).
 namespace GetProxyModule
 {
 
@@ -23,8 +23,11 @@ ProxyAddress HostAndPort(QString address);
 // Selector 1: "1" when an HTTP proxy is set, else "0"; 2: its host; 3: its port. Empty for 2 and 3
 // when none is set.
 QString GetIEProxy(qint16 selector);
+// The same for a proxy text in the form of the http_proxy variable (SystemProxy::ProxyText()).
+QString GetIEProxy(qint16 selector, const QString& proxy);
 
 // Takes the desktop's proxy into UseProxy, ProxyHost and ProxyPort.
 void SetProxyAsIE(Settings& settings);
+void SetProxyAsIE(Settings& settings, const QString& proxy);
 
 } // namespace GetProxyModule

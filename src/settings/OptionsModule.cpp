@@ -27,6 +27,11 @@ QString OptionsModule::optionsPath() const
     return QDir(m_programFolder).filePath(QStringLiteral("options.ini"));
 }
 
+QString OptionsModule::programPath() const
+{
+    return QDir(m_programFolder).filePath(QStringLiteral("pictoferry"));
+}
+
 void OptionsModule::LoadOptions()
 {
     RemoveLeftoverTemporaryFiles(m_programFolder);
@@ -98,6 +103,6 @@ void OptionsModule::SetDefaultOptions()
     m_settings.LimitJournal = true;
     m_settings.CommandLine = true;
     GetProxyModule::SetProxyAsIE(m_settings);
-    ContextMenu::RegisterContextMenu(QDir(m_programFolder).filePath(QStringLiteral("pictoferry")));
+    ContextMenu::RegisterContextMenu(programPath());
     SaveOptions();
 }

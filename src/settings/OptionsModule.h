@@ -31,6 +31,8 @@ public:
     Settings& settings() { return m_settings; }
     const Settings& settings() const { return m_settings; }
     QString optionsPath() const;
+    // The executable that the file manager's context-menu entries start.
+    QString programPath() const;
 
     static constexpr qint16 MinJournalRows = 10;
     static constexpr qint16 MaxJournalRows = 500;

@@ -8,6 +8,7 @@
 #include "support/TempProgramFolder.h"
 
 #include <QComboBox>
+#include <QDialog>
 #include <QFile>
 #include <QLabel>
 #include <QPushButton>
@@ -180,6 +181,22 @@ private slots:
         QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Error);
         QVERIFY(folder.readFile(QStringLiteral("options.ini")).contains("LastServer=0\r\n"));
         QVERIFY(FindControl<QPushButton>(window, "CommandStop")->isHidden());
+    }
+
+    void gearOpensTheSettingsWindow()
+    {
+        TempProgramFolder folder;
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        QString opened;
+        QTimer::singleShot(0, &window, [&window, &opened] {
+            auto* dialog = FindControl<QDialog>(window, "Options");
+            if (dialog->isModal() && dialog->isVisible())
+                opened = dialog->windowTitle();
+            FindControl<QPushButton>(*dialog, "Command3")->click();
+        });
+        FindControl<QPushButton>(window, "XpB4")->click();
+        QCOMPARE(opened, QStringLiteral("Настройки"));
     }
 
     void closingEmptiesTheScratchFolder()
