@@ -28,8 +28,8 @@ QString DateText(const QDateTime& when);
 QString TimeText(const QDateTime& when);
 
 // Appends one record in a single write, so that a crash never leaves half a record. TAB, CR and LF
-// inside a field would break the record apart and are replaced by a space. Returns false when the
-// journal cannot be written.
+// inside a field would break the record apart and a NUL byte would make the file binary: each is replaced
+// by a space. Returns false when the journal cannot be written.
 bool AppendJournalRecord(const QString& programFolder, const QString& currentImagePath, const QString& imageLink,
     const QString& previewLink, const QDateTime& when = QDateTime::currentDateTime());
 
