@@ -29,13 +29,14 @@ void tst_Cookies::parse_data()
     QTest::newRow("a dot before the domain stays in the key")
         << status + "Set-Cookie: uid=42; expires=Thu, 01-Jan-2037 00:00:00 GMT; domain=.img.example\r\n\r\n"
         << true << QByteArray("uid=42") << QByteArray(".img.example");
-    QTest::newRow("attributes behind the domain stay in the key")
+    // The attributes behind the domain would stay in the key, but their "=" would end it early when read back.
+    QTest::newRow("attributes behind the domain: key refused")
         << status + "Set-Cookie: uid=42; expires=x; domain=img.example; path=/\r\n\r\n"
-        << true << QByteArray("uid=42") << QByteArray("img.example; path=/");
+        << true << QByteArray("uid=42") << QByteArray();
     QTest::newRow("without expires the cookie ends with its line")
         << status
             + "Set-Cookie: a=1; path=/\r\nSet-Cookie: b=2; expires=Thu, 01-Jan-2037 00:00:00 GMT; domain=h\r\n\r\n"
-        << true << QByteArray("a=1; path=/") << QByteArray("h");
+        << true << QByteArray("a=1; path=/") << QByteArray("127.0.0.1:8080");
     QTest::newRow("lines ended by LF alone")
         << QByteArray("HTTP/1.0 200 OK\nSet-Cookie: uid=7; path=/; domain=h\nX") << true
         << QByteArray("uid=7; path=/; domain=h") << QByteArray("h");
