@@ -418,6 +418,7 @@ void UploadEngine::closeSocket()
     m_sender.reset();
     m_waitLimit->stop();
     m_ws->abort();
+    m_replyHandle.close();
 }
 
 void UploadEngine::startWaitLimit()
@@ -441,6 +442,7 @@ void UploadEngine::onConnected()
         return;
     m_waitLimit->stop();
     RequestSender::BoundSendBuffer(m_ws);
+    m_replyHandle.take(m_ws->socketDescriptor());
     setStatus(QStringLiteral("connected"));
     m_session.ReplyBuffer.clear();
     Compiler();
@@ -543,9 +545,13 @@ void UploadEngine::onSocketError(QAbstractSocket::SocketError error)
     if (!m_connectionOpen)
         return;
     const QString description = m_ws->errorString();
+    const bool midSend = m_sender.isSending();
     if (!takeArrivedData())
         return;
-    const bool midSend = m_sender.isSending();
+    // A send that failed has closed the socket's own handle before the reply waiting in the system was
+    // read; the second handle still reaches it.
+    if (midSend)
+        m_session.ReplyBuffer.append(m_replyHandle.readWaiting(MaxReplyBytes - m_session.ReplyBuffer.size()));
     // The server closing the connection after the request is reported as an error first; the
     // disconnection that follows brings the close handling.
     if (error == QAbstractSocket::RemoteHostClosedError && !midSend)

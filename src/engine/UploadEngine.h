@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/Data.h"
+#include "engine/ReplyHandle.h"
 #include "engine/RequestSender.h"
 #include "engine/ScriptReader.h"
 #include "engine/UploadSession.h"
@@ -154,6 +155,7 @@ private:
     ScriptReader m_script;
     UploadSession m_session;
     RequestSender m_sender;
+    ReplyHandle m_replyHandle;
     // True from a connect of ours until the connection is closed, by the server or by us; socket events
     // outside it are stale and ignored.
     bool m_connectionOpen = false;
