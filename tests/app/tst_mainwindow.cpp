@@ -33,8 +33,7 @@ std::unique_ptr<MainWindow> startUpload(const TempProgramFolder& folder, const Q
     QImage image(8, 8, QImage::Format_RGB32);
     image.fill(Qt::red);
     image.save(picture);
-    auto window = std::make_unique<MainWindow>(
-        folder.path(), u'"' + picture + QStringLiteral("\" -u=alpha.example"));
+    auto window = std::make_unique<MainWindow>(folder.path(), u'"' + picture + QStringLiteral("\" -u=alpha.example"));
     window->StartUp();
     return window;
 }
@@ -214,8 +213,10 @@ private slots:
         ScriptedHttpServer server;
         QVERIFY(server.start());
         server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<html>no link</html>")));
-        server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<a href=\"http://h/1.png\">")));
-        const QByteArray script = "SERVER:" + server.hostAndPort() + "\r\nGOTOLINK:/\r\nLINK:href=\"http://*\"\r\nEND:\r\n";
+        server.enqueue(
+            ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<a href=\"http://h/1.png\">")));
+        const QByteArray script
+            = "SERVER:" + server.hostAndPort() + "\r\nGOTOLINK:/\r\nLINK:href=\"http://*\"\r\nEND:\r\n";
         MessageRecorder messages;
         const std::unique_ptr<MainWindow> window = startUpload(folder, script);
         auto* text1 = FindControl<QLineEdit>(*window, "Text1");

@@ -70,6 +70,15 @@ public:
 
     bool start() { return engine->StartUpload(0, Profile, imagePath()); }
 
+    // The plain profile and template, a picture of imageBytes bytes and the server's behaviour for it.
+    void prepareUpload(qint64 imageBytes, const ScriptedHttpServer::Behaviour& behaviour)
+    {
+        writeProfile(PlainScript);
+        writeData(QStringLiteral("post.txt"), PostTemplate);
+        folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(imageBytes, 'p'));
+        server.enqueue(behaviour);
+    }
+
     // No script open, upload button back, every timer off, countdown label empty.
     bool isIdle() const
     {

@@ -37,18 +37,18 @@ void tst_Cookies::parse_data()
         << status
             + "Set-Cookie: a=1; path=/\r\nSet-Cookie: b=2; expires=Thu, 01-Jan-2037 00:00:00 GMT; domain=h\r\n\r\n"
         << true << QByteArray("a=1; path=/") << QByteArray("127.0.0.1:8080");
-    QTest::newRow("lines ended by LF alone")
-        << QByteArray("HTTP/1.0 200 OK\nSet-Cookie: uid=7; path=/; domain=h\nX") << true
-        << QByteArray("uid=7; path=/; domain=h") << QByteArray("h");
+    QTest::newRow("lines ended by LF alone") << QByteArray("HTTP/1.0 200 OK\nSet-Cookie: uid=7; path=/; domain=h\nX")
+                                             << true << QByteArray("uid=7; path=/; domain=h") << QByteArray("h");
     QTest::newRow("domain= on another line is not the cookie's")
         << status + "Set-Cookie: uid=7; path=/\r\n\r\n<a href=\"?domain=[evil]\">" << true
         << QByteArray("uid=7; path=/") << QByteArray("127.0.0.1:8080");
     const QByteArray cookie = "Set-Cookie: uid=7; expires=x; domain=";
-    QTest::newRow("key that reads back as a section is refused")
-        << status + cookie + "[Main]\r\n" << true << QByteArray("uid=7") << QByteArray();
-    QTest::newRow("key that reads back as a comment is refused")
-        << status + cookie + ";h\r\n" << true << QByteArray("uid=7") << QByteArray();
-    QTest::newRow("key with = is refused") << status + cookie + "a=b\r\n" << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("key that reads back as a section is refused") << status + cookie + "[Main]\r\n"
+                                                                 << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("key that reads back as a comment is refused") << status + cookie + ";h\r\n"
+                                                                 << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("key with = is refused") << status + cookie + "a=b\r\n"
+                                           << true << QByteArray("uid=7") << QByteArray();
     QTest::newRow("key with a NUL byte is refused")
         << status + cookie + QByteArray("h\0x\r\n", 5) << true << QByteArray("uid=7") << QByteArray();
     QTest::newRow("blank key is refused") << status + cookie + "  \r\n" << true << QByteArray("uid=7") << QByteArray();

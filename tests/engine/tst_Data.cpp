@@ -110,7 +110,8 @@ void tst_Data::getRequest()
     QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route),
         head + "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
     route.viaProxy = false;
-    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route), Data::BuildGetRequest("img.example:8080", "/a?b"));
+    QCOMPARE(
+        Data::BuildGetRequest("img.example:8080", "/a?b", route), Data::BuildGetRequest("img.example:8080", "/a?b"));
 }
 
 void tst_Data::fileType_data()

@@ -500,10 +500,7 @@ void tst_UploadEngine::stopMidSendThenTwoUploads()
 {
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.writeProfile(EngineRig::PlainScript);
-    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(24 * 1024 * 1024, 'p'));
-    rig.server.enqueue(ScriptedHttpServer::neverRead());
+    rig.prepareUpload(24 * 1024 * 1024, ScriptedHttpServer::neverRead());
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(rig.engine->session().BytesSent > 0, Wait);
@@ -522,7 +519,8 @@ void tst_UploadEngine::stopMidSendThenTwoUploads()
 
     // The next uploads count their own bytes only: a cookie fetch first, then the small upload.
     rig.folder.writeFile(QStringLiteral("images/photo.png"), EngineRig::Image);
-    rig.writeProfile("SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
+    rig.writeProfile(
+        "SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
     rig.server.enqueue(ScriptedHttpServer::reply(ok("<html></html>")));
     rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
     for (int upload = 1; upload <= 2; ++upload) {
@@ -571,10 +569,7 @@ void tst_UploadEngine::serverThatStopsReadingTimesOut()
 {
     EngineRig rig(10);
     QVERIFY(rig.serverStarted());
-    rig.writeProfile(EngineRig::PlainScript);
-    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(24 * 1024 * 1024, 'p'));
-    rig.server.enqueue(ScriptedHttpServer::neverRead());
+    rig.prepareUpload(24 * 1024 * 1024, ScriptedHttpServer::neverRead());
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
@@ -590,11 +585,9 @@ void tst_UploadEngine::earlyReplyDuringTheSend()
 {
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.writeProfile(EngineRig::PlainScript);
-    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(16 * 1024 * 1024, 'p'));
-    rig.server.enqueue(ScriptedHttpServer::earlyReply(ScriptedHttpServer::httpReply(
-        "413 Request Entity Too Large", "<html>The picture is larger than 2 MB.</html>")));
+    rig.prepareUpload(16 * 1024 * 1024,
+        ScriptedHttpServer::earlyReply(ScriptedHttpServer::httpReply(
+            "413 Request Entity Too Large", "<html>The picture is larger than 2 MB.</html>")));
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
@@ -608,10 +601,7 @@ void tst_UploadEngine::resetDuringTheSend()
 {
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.writeProfile(EngineRig::PlainScript);
-    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(16 * 1024 * 1024, 'p'));
-    rig.server.enqueue(ScriptedHttpServer::resetAfterHeaders());
+    rig.prepareUpload(16 * 1024 * 1024, ScriptedHttpServer::resetAfterHeaders());
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
@@ -638,7 +628,8 @@ void tst_UploadEngine::longScriptOfKeptCookies()
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), 120000);
     QCOMPARE(rig.finished, QList<bool> { true });
-    QCOMPARE(rig.server.requests().last(), rig.expand(EngineRig::PostRequest).replace("Cookie: \r\n", "Cookie: uid=42\r\n"));
+    QCOMPARE(
+        rig.server.requests().last(), rig.expand(EngineRig::PostRequest).replace("Cookie: \r\n", "Cookie: uid=42\r\n"));
 }
 
 void tst_UploadEngine::endlessReplyIsCut()

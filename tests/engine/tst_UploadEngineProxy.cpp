@@ -18,6 +18,17 @@ QByteArray ok(const QByteArray& body)
     return ScriptedHttpServer::httpReply("200 OK", body);
 }
 
+// The proxy on 127.0.0.1 with the user of the tinyproxy tests.
+void useProxy(Settings& settings, quint16 port, bool auth, const QString& password)
+{
+    settings.UseProxy = true;
+    settings.ProxyHost = QStringLiteral("127.0.0.1");
+    settings.ProxyPort = QString::number(port);
+    settings.ProxyAuth = auth;
+    settings.ProxyUser = QStringLiteral("pictoferry");
+    settings.ProxyPassword = password;
+}
+
 } // namespace
 
 class tst_UploadEngineProxy : public QObject
@@ -164,12 +175,7 @@ void tst_UploadEngineProxy::throughTinyproxy()
 
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.settings.UseProxy = true;
-    rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
-    rig.settings.ProxyPort = QString::number(proxy.port());
-    rig.settings.ProxyAuth = auth;
-    rig.settings.ProxyUser = QStringLiteral("pictoferry");
-    rig.settings.ProxyPassword = password;
+    useProxy(rig.settings, proxy.port(), auth, password);
     rig.writeProfile(EngineRig::PlainScript);
     rig.writeData(QStringLiteral("post.txt"), ProxyTemplate);
     rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
@@ -204,10 +210,10 @@ void tst_UploadEngineProxy::sequencesThroughTinyproxy_data()
     const QByteArray tail = "SEND:post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n";
     QTest::newRow("cookie fetched") << "SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\n" + tail << false;
     QTest::newRow("cookie kept") << "SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\n" + tail << true;
-    QTest::newRow("two stages")
-        << QByteArray("SERVER:%HOST%\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"http://*\"\r\nCONNECT:\r\n"
-                      "GOTOLINK:/result\r\nLINK:href=\"http://*\"\r\nEND:\r\n")
-        << false;
+    QTest::newRow("two stages") << QByteArray(
+        "SERVER:%HOST%\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"http://*\"\r\nCONNECT:\r\n"
+        "GOTOLINK:/result\r\nLINK:href=\"http://*\"\r\nEND:\r\n")
+                                << false;
 }
 
 // The whole conversation of the longer profiles passes the proxy with its credentials, and the image host
@@ -224,12 +230,7 @@ void tst_UploadEngineProxy::sequencesThroughTinyproxy()
 
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.settings.UseProxy = true;
-    rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
-    rig.settings.ProxyPort = QString::number(proxy.port());
-    rig.settings.ProxyAuth = true;
-    rig.settings.ProxyUser = QStringLiteral("pictoferry");
-    rig.settings.ProxyPassword = QStringLiteral("secret");
+    useProxy(rig.settings, proxy.port(), true, QStringLiteral("secret"));
     if (keptCookie)
         rig.folder.writeFile(QStringLiteral("cookies.ini"), rig.expand("[Main]\r\n%HOST%=uid=42\r\n"));
     rig.writeProfile(script);
