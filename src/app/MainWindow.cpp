@@ -28,10 +28,12 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -140,13 +142,15 @@ void MainWindow::bindControls()
     });
     connect(m_engine, &UploadEngine::uploadButtonsChanged, this, [this](bool uploadVisible) {
         m_command2->setVisible(uploadVisible);
+        if (!uploadVisible && m_commandStop->isHidden())
+            m_stopShownSince.start();
         m_commandStop->setVisible(!uploadVisible);
     });
     connect(m_engine, &UploadEngine::uploadButtonsChanged, this, &MainWindow::AllowChoosing);
     connect(m_engine, &UploadEngine::linkTypesEnabledChanged, m_linksType, &QWidget::setEnabled);
     connect(m_engine, &UploadEngine::countdownChanged, m_toLabel, &QLabel::setText);
     connect(m_engine, &UploadEngine::finished, this, &MainWindow::UploadFinished);
-    connect(m_commandStop, &QPushButton::clicked, m_engine, &UploadEngine::StopUpload);
+    connect(m_commandStop, &QPushButton::clicked, this, &MainWindow::StopClicked);
 
     connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
     connect(m_goToSrv, &QPushButton::clicked, this, &MainWindow::GoToSrv);
@@ -396,13 +400,29 @@ void MainWindow::UploadClicked()
     m_engine->StartUpload(m_servers->currentIndex(), m_servers->currentText(), CurrentImagePath());
 }
 
+void MainWindow::StopClicked()
+{
+    // A double click on "Закачать" must not stop the upload that its first click started.
+    if (m_stopShownSince.isValid()
+        && m_stopShownSince.elapsed() < QGuiApplication::styleHints()->mouseDoubleClickInterval())
+        return;
+    m_engine->StopUpload();
+}
+
 void MainWindow::UploadFinished(bool success)
 {
+    if (!success) {
+        // The journal keeps no failed upload, and the link box offers no link to copy either.
+        m_imageLink.clear();
+        m_previewLink.clear();
+        m_text1->clear();
+        m_copyTo->hide();
+        m_openTB->hide();
+        return;
+    }
     m_imageLink = m_engine->ImageLink();
     m_previewLink = m_engine->PreviewLink();
     m_links->FormatLink();
-    if (!success)
-        return;
     Journal::AppendJournalRecord(m_programFolder, m_engine->CurrentImagePath(), m_imageLink, m_previewLink);
     if (!m_command.CmdAccepted)
         return;

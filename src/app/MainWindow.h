@@ -4,6 +4,7 @@
 #include "engine/ServerCatalogue.h"
 #include "settings/OptionsModule.h"
 
+#include <QElapsedTimer>
 #include <QMainWindow>
 
 class ImageIntake;
@@ -56,6 +57,7 @@ private:
     void ShowAbout();
     void ShowOptions();
     void UploadClicked();
+    void StopClicked();
     void ShutDown();
     void ShowJournal();
     void TakeCommandLine();
@@ -81,6 +83,8 @@ private:
     QPushButton* m_xpB1 = nullptr;
     QPushButton* m_command2 = nullptr;
     QPushButton* m_commandStop = nullptr;
+    // Since when the stop button shows: the second click of a double click on the upload button lands on it.
+    QElapsedTimer m_stopShownSince;
     QPushButton* m_xpB3 = nullptr;
     QPushButton* m_xpB2 = nullptr;
     QPushButton* m_xpB4 = nullptr;

@@ -19,6 +19,16 @@ QByteArray lineOnly(const QByteArray& text)
     return text.left(end);
 }
 
+// A key that the settings file reads back as the same key: not blank, not a section or comment line, no
+// "=" that would end it early, no line break or NUL byte.
+bool isStorableKey(const QByteArray& key)
+{
+    const QByteArray trimmed = key.trimmed();
+    if (trimmed.isEmpty() || trimmed.startsWith('[') || trimmed.startsWith(';'))
+        return false;
+    return !key.contains('=') && !key.contains('\r') && !key.contains('\n') && !key.contains('\0');
+}
+
 const QString MainSection = QStringLiteral("Main");
 
 } // namespace
@@ -46,17 +56,21 @@ std::optional<CapturedCookie> ParseSetCookie(const QByteArray& reply, const QByt
 
     CapturedCookie cookie;
     // The header name and the one character behind it (normally a space) are skipped.
-    cookie.text = lineOnly(reply.mid(at + header.size() + 1));
+    const QByteArray line = lineOnly(reply.mid(at + header.size() + 1));
+    cookie.text = line;
     const qsizetype expires = cookie.text.indexOf("; expires");
     if (expires >= 0)
         cookie.text.truncate(expires);
 
+    // Only the cookie's own header line names its domain; a "domain=" elsewhere in the reply is page text.
     const QByteArray domain = QByteArrayLiteral("domain=");
-    const qsizetype domainAt = reply.indexOf(domain);
+    const qsizetype domainAt = line.indexOf(domain);
     if (domainAt >= 0)
-        cookie.key = lineOnly(reply.mid(domainAt + domain.size()));
+        cookie.key = line.mid(domainAt + domain.size());
     if (cookie.key.isEmpty())
         cookie.key = serverHost;
+    if (!isStorableKey(cookie.key))
+        cookie.key.clear();
     return cookie;
 }
 

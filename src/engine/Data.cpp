@@ -11,6 +11,15 @@ namespace
 {
 
 const QByteArray HeaderEnd = QByteArrayLiteral("\r\n\r\n");
+const QByteArray ConnectionClose = QByteArrayLiteral("Connection: Close");
+const QByteArray ProxyConnectionClose = QByteArrayLiteral("Proxy-Connection: Close");
+
+// The proxy-connection header with the Basic authorization line below it.
+QByteArray proxyConnectionWithAuthorization(const QString& user, const QString& password)
+{
+    return ProxyConnectionClose + "\r\nProxy-Authorization: Basic "
+        + Signature_module::Base64Encode(user + QLatin1Char(':') + password);
+}
 
 // A request under construction: the template's own text split around the values inserted into it.
 // Placeholders are searched for only in template text, so an inserted value (the file name, the cookie
@@ -138,6 +147,14 @@ private:
     std::vector<Segment> m_segments;
 };
 
+// The fixed GET request; the connection header lines come last.
+QByteArray getRequest(const QByteArray& target, const QByteArray& host, const QByteArray& connectionLines)
+{
+    return "GET " + target + " HTTP/1.0\r\n" + "Accept: */*\r\n" + "Referer: http://" + host + "\r\n"
+        + "Accept-Language: ru\r\n" + "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+        + "Host: " + host + "\r\n" + connectionLines + "\r\n" + "\r\n";
+}
+
 } // namespace
 
 namespace Data
@@ -172,12 +189,10 @@ PostRequest BuildPostRequest(const PostRequestInput& input)
     if (input.useProxy) {
         using Scope = RequestText::Scope;
         request.replaceFirst("POST ", "POST http://" + input.serverHost, Scope::HeaderOnly);
-        request.rewriteFirst("Connection: Close", "Proxy-Connection: Close", Scope::HeaderOnly);
+        request.rewriteFirst(ConnectionClose, ProxyConnectionClose, Scope::HeaderOnly);
         if (input.proxyAuth) {
-            request.rewriteFirst("Proxy-Connection: Close",
-                "Proxy-Connection: Close\r\nProxy-Authorization: Basic "
-                    + Signature_module::Base64Encode(input.proxyUser + QLatin1Char(':') + input.proxyPassword),
-                Scope::HeaderOnly);
+            request.rewriteFirst(ProxyConnectionClose,
+                proxyConnectionWithAuthorization(input.proxyUser, input.proxyPassword), Scope::HeaderOnly);
         }
     }
 
@@ -191,9 +206,16 @@ PostRequest BuildPostRequest(const PostRequestInput& input)
 
 QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path)
 {
-    return "GET " + path + " HTTP/1.0\r\n" + "Accept: */*\r\n" + "Referer: http://" + host + "\r\n"
-        + "Accept-Language: ru\r\n" + "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
-        + "Host: " + host + "\r\n" + "Connection: Close\r\n" + "\r\n";
+    return getRequest(path, host, ConnectionClose);
+}
+
+QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path, const ProxyRoute& route)
+{
+    if (!route.viaProxy)
+        return BuildGetRequest(host, path);
+    return getRequest("http://" + host + path, host,
+        route.proxyAuth ? proxyConnectionWithAuthorization(route.proxyUser, route.proxyPassword)
+                        : ProxyConnectionClose);
 }
 
 QByteArray ReplaceFirst(const QByteArray& text, const QByteArray& find, const QByteArray& replacement)

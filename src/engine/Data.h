@@ -9,6 +9,15 @@
 namespace Data
 {
 
+// The proxy that a request's connection goes to. A request carries the absolute request line, the proxy
+// headers and the proxy's credentials only when its connection goes to the proxy.
+struct ProxyRoute {
+    bool viaProxy = false;
+    bool proxyAuth = false;
+    QString proxyUser;
+    QString proxyPassword;
+};
+
 // What a POST request is built from besides the template and the image.
 struct PostRequestInput {
     QString templatePath;
@@ -35,6 +44,10 @@ PostRequest BuildPostRequest(const PostRequestInput& input);
 
 // The seven-line HTTP/1.0 GET request that asks the server to close the connection after its reply.
 QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path);
+// The same request for a connection that may go to a proxy: there the request line carries the absolute
+// address, "Connection: Close" becomes "Proxy-Connection: Close" and, with authorization, the
+// "Proxy-Authorization: Basic" line follows it, as in a POST request.
+QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path, const ProxyRoute& route);
 
 // The text with the first occurrence of find replaced; the text unchanged when find does not occur.
 QByteArray ReplaceFirst(const QByteArray& text, const QByteArray& find, const QByteArray& replacement);

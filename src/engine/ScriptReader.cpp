@@ -1,10 +1,22 @@
 #include "ScriptReader.h"
 
+namespace
+{
+
+const QByteArray ByteOrderMark = QByteArrayLiteral("\xef\xbb\xbf");
+
+} // namespace
+
 bool ScriptReader::open(const QString& path)
 {
     close();
     m_file.setFileName(path);
-    return m_file.open(QIODevice::ReadOnly);
+    if (!m_file.open(QIODevice::ReadOnly))
+        return false;
+    // A UTF-8 byte-order mark that an editor put at the start is no part of the first line.
+    if (m_file.peek(ByteOrderMark.size()) == ByteOrderMark)
+        m_file.skip(ByteOrderMark.size());
+    return true;
 }
 
 void ScriptReader::close()

@@ -10,7 +10,7 @@
 class ScriptReader final
 {
 public:
-    // Opens the script; false when the file cannot be read.
+    // Opens the script, passing over a UTF-8 byte-order mark at its start; false when the file cannot be read.
     bool open(const QString& path);
     void close();
     bool isOpen() const { return m_file.isOpen(); }

@@ -1,7 +1,7 @@
 #include "UploadEngine.h"
 
+#include "engine/ByteArrayRequestSource.h"
 #include "engine/Cookies.h"
-#include "engine/Data.h"
 #include "engine/ServerCatalogue.h"
 #include "platform/MessageBox.h"
 #include "settings/Ini.h"
@@ -47,7 +47,22 @@ bool isNotFound(const QByteArray& reply)
     return at >= 0 && at < 19;
 }
 
+// The status line of an HTTP reply that is not a success (2xx); empty for a success or a reply that is not
+// HTTP.
+QByteArray failureStatusLine(const QByteArray& reply)
+{
+    if (!reply.startsWith("HTTP/"))
+        return {};
+    const qsizetype lineEnd = reply.indexOf('\n');
+    const QByteArray line = reply.left(lineEnd < 0 ? reply.size() : lineEnd).trimmed();
+    const qsizetype space = line.indexOf(' ');
+    if (space < 0 || line.mid(space + 1, 1) == "2")
+        return {};
+    return line;
+}
+
 const QString UploadFailedTitle = QStringLiteral("Ошибка загрузки");
+const QString TimeoutStatus = QStringLiteral("Сервер не отдал ссылку. Таймаут.");
 const QString ErrorTitle = QStringLiteral("Ошибка");
 
 } // namespace
@@ -59,6 +74,7 @@ UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int 
     , m_ws(new QSslSocket(this))
     , m_mt(new QTimer(this))
     , m_toTimer(new QTimer(this))
+    , m_waitLimit(new QTimer(this))
 {
     m_ws->setObjectName(QStringLiteral("WS"));
     m_ws->setProxy(QNetworkProxy::NoProxy);
@@ -66,6 +82,7 @@ UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int 
     m_mt->setInterval(StepIntervalMs);
     m_toTimer->setObjectName(QStringLiteral("TOTimer"));
     m_toTimer->setInterval(countdownIntervalMs);
+    m_waitLimit->setInterval(countdownIntervalMs);
 
     connect(m_ws, &QSslSocket::connected, this, &UploadEngine::onConnected);
     connect(m_ws, &QSslSocket::readyRead, this, &UploadEngine::onDataArrival);
@@ -74,6 +91,7 @@ UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int 
     connect(m_ws, &QSslSocket::errorOccurred, this, &UploadEngine::onSocketError);
     connect(m_mt, &QTimer::timeout, this, &UploadEngine::Compiler);
     connect(m_toTimer, &QTimer::timeout, this, &UploadEngine::onCountdownTick);
+    connect(m_waitLimit, &QTimer::timeout, this, &UploadEngine::onWaitLimitTick);
 }
 
 UploadEngine::~UploadEngine()
@@ -94,6 +112,11 @@ bool UploadEngine::isCountdownActive() const
     return m_toTimer->isActive();
 }
 
+bool UploadEngine::isWaitLimitActive() const
+{
+    return m_waitLimit->isActive();
+}
+
 // ---- upload start, stop and the step -------------------------------------------------------------------
 
 bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, const QString& imagePath)
@@ -112,6 +135,8 @@ bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, cons
 
     m_currentImagePath = imagePath;
     m_profileName = profileName;
+    // Nothing of an earlier upload, an aborted one included, carries over into this one's figures.
+    m_session = UploadSession();
     const QString scriptPath = ServerCatalogue::ProfilePath(m_programFolder, profileName);
     if (!m_script.open(scriptPath)) {
         setStatus(QStringLiteral("Ошибка чтения профиля сервера"));
@@ -133,24 +158,29 @@ void UploadEngine::StopUpload()
 
 void UploadEngine::Compiler()
 {
-    if (!isScriptOpen())
-        return;
-    const std::optional<QByteArray> line = m_script.nextLine();
-    if (!line) {
-        endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName);
-        showError(QStringLiteral("Профиль сервера ") + m_profileName
-                + QStringLiteral(" закончился раньше команды END:.") + QStringLiteral("\r\n")
-                + QStringLiteral("Закачка не завершена."),
-            ErrorTitle);
-        return;
+    // A loop, not nesting: any number of lines that lead straight on is safe.
+    while (isScriptOpen()) {
+        const std::optional<QByteArray> line = m_script.nextLine();
+        if (!line) {
+            scriptRanOut();
+            return;
+        }
+        m_session.ScriptLine = *line;
+        const std::optional<ScriptInstruction> instruction = ScriptLine::Parse(*line);
+        if (instruction && runInstruction(instruction->name, instruction->value) == Step::Acted)
+            return;
     }
-    m_session.ScriptLine = *line;
-    const std::optional<ScriptInstruction> instruction = ScriptLine::Parse(*line);
-    if (instruction)
-        runInstruction(instruction->name, instruction->value);
 }
 
-void UploadEngine::runInstruction(const QByteArray& name, const QByteArray& value)
+void UploadEngine::scriptRanOut()
+{
+    endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName);
+    showError(QStringLiteral("Профиль сервера ") + m_profileName + QStringLiteral(" закончился раньше команды END:.")
+            + QStringLiteral("\r\n") + QStringLiteral("Закачка не завершена."),
+        ErrorTitle);
+}
+
+UploadEngine::Step UploadEngine::runInstruction(const QByteArray& name, const QByteArray& value)
 {
     if (name == "SERVER") {
         commandServer(value);
@@ -158,12 +188,11 @@ void UploadEngine::runInstruction(const QByteArray& name, const QByteArray& valu
         commandConnect();
     } else if (name == "WAIT") {
         m_mt->stop();
+        awaitSocket();
     } else if (name == "GETCOOKIES") {
-        commandGetCookies(value);
+        return commandGetCookies(value);
     } else if (name == "SEND") {
         commandSend(value);
-    } else if (name == "SEARCH") {
-        // Has no effect.
     } else if (name == "SEARCHLINK") {
         commandSearchLink(value);
     } else if (name == "GOTOLINK") {
@@ -175,7 +204,11 @@ void UploadEngine::runInstruction(const QByteArray& name, const QByteArray& valu
         m_previewLink = extractLink(value);
     } else if (name == "END") {
         commandEnd();
+    } else {
+        // SEARCH and unknown words have no effect.
+        return Step::PassedOver;
     }
+    return Step::Acted;
 }
 
 // ---- the commands ----------------------------------------------------------------------------------------
@@ -185,47 +218,48 @@ void UploadEngine::commandServer(const QByteArray& value)
     if (!requireNoConnection())
         return;
     m_serverHost = value;
-    const bool viaProxy = m_settings.UseProxy;
-    if (viaProxy) {
-        setStatus(QStringLiteral("Соединение с ") + ServerHost() + QLatin1Char('(') + m_settings.ProxyHost
-            + QLatin1Char(':') + m_settings.ProxyPort + QStringLiteral("..."));
-    } else {
-        setStatus(QStringLiteral("Соединение с ") + ServerHost() + QStringLiteral("..."));
-    }
     m_imageLink.clear();
     m_previewLink.clear();
     setLinkTypesEnabled(false);
     m_session.CookieFetch = false;
-    m_mt->stop();
-    if (viaProxy) {
-        connectSocket(m_settings.ProxyHost.toLocal8Bit(), static_cast<quint16>(m_settings.ProxyPort.toUShort()));
-    } else {
-        connectSocket(m_serverHost, HttpPort);
-    }
+    connectToServer();
 }
 
 void UploadEngine::commandConnect()
 {
     if (!requireNoConnection())
         return;
-    setStatus(QStringLiteral("Соединение с ") + ServerHost() + QStringLiteral("..."));
-    m_mt->stop();
-    connectSocket(m_serverHost, HttpPort);
+    connectToServer();
 }
 
-void UploadEngine::commandGetCookies(const QByteArray& value)
+// While the proxy is on every connection goes to it: a user behind a proxy usually cannot reach the host
+// directly.
+void UploadEngine::connectToServer()
+{
+    m_mt->stop();
+    if (m_settings.UseProxy) {
+        setStatus(QStringLiteral("Соединение с ") + ServerHost() + QLatin1Char('(') + m_settings.ProxyHost
+            + QLatin1Char(':') + m_settings.ProxyPort + QStringLiteral("..."));
+        connectSocket(m_settings.ProxyHost.toLocal8Bit(), static_cast<quint16>(m_settings.ProxyPort.toUShort()), true);
+    } else {
+        setStatus(QStringLiteral("Соединение с ") + ServerHost() + QStringLiteral("..."));
+        connectSocket(m_serverHost, HttpPort, false);
+    }
+}
+
+UploadEngine::Step UploadEngine::commandGetCookies(const QByteArray& value)
 {
     m_serverCookies = Cookies::LookUp(m_programFolder, m_serverHost);
     if (!m_serverCookies.isEmpty()) {
         closeSocket();
-        Compiler();
-        return;
+        return Step::PassedOver;
     }
     if (!requireConnection())
-        return;
+        return Step::Acted;
     setStatus(QStringLiteral("Получение cookies..."));
     m_session.CookieFetch = true;
-    sendRequest(Data::BuildGetRequest(m_serverHost, value));
+    sendRequest(Data::BuildGetRequest(m_serverHost, value, proxyRoute()));
+    return Step::Acted;
 }
 
 void UploadEngine::commandSend(const QByteArray& value)
@@ -240,10 +274,11 @@ void UploadEngine::commandSend(const QByteArray& value)
     input.imagePath = m_currentImagePath;
     input.serverCookies = m_serverCookies;
     input.serverHost = m_serverHost;
-    input.useProxy = m_settings.UseProxy;
-    input.proxyAuth = m_settings.ProxyAuth;
-    input.proxyUser = m_settings.ProxyUser;
-    input.proxyPassword = m_settings.ProxyPassword;
+    const Data::ProxyRoute route = proxyRoute();
+    input.useProxy = route.viaProxy;
+    input.proxyAuth = route.proxyAuth;
+    input.proxyUser = route.proxyUser;
+    input.proxyPassword = route.proxyPassword;
     const Data::PostRequest request = Data::BuildPostRequest(input);
     if (!request.ok()) {
         endUpload(QStringLiteral("Ошибка чтения файла"));
@@ -281,7 +316,7 @@ void UploadEngine::commandGotoLink(const QByteArray& value)
 {
     if (!requireConnection())
         return;
-    sendRequest(Data::BuildGetRequest(m_serverHost, value));
+    sendRequest(Data::BuildGetRequest(m_serverHost, value, proxyRoute()));
     setStatus(QStringLiteral("отправлен запрос"));
 }
 
@@ -298,6 +333,7 @@ QString UploadEngine::extractLink(const QByteArray& value)
 
 void UploadEngine::commandEnd()
 {
+    const QByteArray statusLine = failureStatusLine(m_session.ReplyBuffer);
     closeSocket();
     m_session.ReplyBuffer.clear();
     m_mt->stop();
@@ -311,7 +347,9 @@ void UploadEngine::commandEnd()
     emit finished(success);
     if (!self || success)
         return;
-    setStatus(UploadFailedTitle);
+    // The server's own word on a refusal (such as 413) tells the user more than the failure alone.
+    setStatus(statusLine.isEmpty() ? UploadFailedTitle
+                                   : UploadFailedTitle + QStringLiteral(": ") + QString::fromLocal8Bit(statusLine));
     showError(QStringLiteral("Сервер вернул неизвестные данные. Вероятно, изменились параметры сервиса, либо это "
                              "больше не фотохостинг.")
             + QStringLiteral("\r\n\r\n")
@@ -339,28 +377,72 @@ bool UploadEngine::requireConnection()
 
 void UploadEngine::sendRequest(const QByteArray& request)
 {
-    m_ws->write(request);
+    awaitSocket();
+    m_sender.start(m_ws, std::make_unique<ByteArrayRequestSource>(request));
+    if (m_sender.isSent()) {
+        onRequestSent();
+        return;
+    }
+    startWaitLimit();
+}
+
+Data::ProxyRoute UploadEngine::proxyRoute() const
+{
+    if (!m_viaProxy)
+        return {};
+    return { true, m_settings.ProxyAuth, m_settings.ProxyUser, m_settings.ProxyPassword };
+}
+
+void UploadEngine::awaitSocket()
+{
+    if (m_uploadVisible)
+        setUploadVisible(false);
 }
 
 // ---- the socket ------------------------------------------------------------------------------------------
 
-void UploadEngine::connectSocket(const QByteArray& hostAndPort, quint16 defaultPort)
+void UploadEngine::connectSocket(const QByteArray& hostAndPort, quint16 defaultPort, bool viaProxy)
 {
     const auto [host, port] = splitHostPort(hostAndPort, defaultPort);
+    awaitSocket();
     m_connectionOpen = true;
+    m_viaProxy = viaProxy;
+    startWaitLimit();
     m_ws->connectToHost(host, port);
 }
 
 void UploadEngine::closeSocket()
 {
     m_connectionOpen = false;
+    m_viaProxy = false;
+    m_sender.reset();
+    m_waitLimit->stop();
     m_ws->abort();
+    m_replyHandle.close();
+}
+
+void UploadEngine::startWaitLimit()
+{
+    m_waitTicksLeft = ReplyTimeoutSeconds;
+    if (!m_waitLimit->isActive())
+        m_waitLimit->start();
+}
+
+void UploadEngine::onWaitLimitTick()
+{
+    if (--m_waitTicksLeft > 0)
+        return;
+    m_session.ReplyBuffer.clear();
+    endUpload(TimeoutStatus);
 }
 
 void UploadEngine::onConnected()
 {
     if (!m_connectionOpen)
         return;
+    m_waitLimit->stop();
+    RequestSender::BoundSendBuffer(m_ws);
+    m_replyHandle.take(m_ws->socketDescriptor());
     setStatus(QStringLiteral("connected"));
     m_session.ReplyBuffer.clear();
     Compiler();
@@ -391,15 +473,23 @@ bool UploadEngine::takeArrivedData()
 
 void UploadEngine::onSendProgress(qint64 bytes)
 {
-    if (m_uploadVisible || !m_connectionOpen)
+    if (!m_connectionOpen || !m_sender.isSending())
         return;
+    m_sender.bytesWritten(bytes);
+    startWaitLimit();
     m_session.BytesSent += bytes;
     setStatus(QStringLiteral("Загрузка изображения на сервер: ") + QString::number(m_session.BytesSent / 1024)
         + QStringLiteral(" Кб из ") + QString::number(m_session.RequestLength / 1024) + QStringLiteral(" Кб передано"));
-    if (m_session.BytesSent >= m_session.RequestLength) {
-        setStatus(QStringLiteral("Изображение отправлено, ждем ссылку от сервера..."));
-        StartReplyTimeout();
-    }
+    if (m_sender.isSent())
+        onRequestSent();
+}
+
+// The last byte of the request has left: the reply countdown begins.
+void UploadEngine::onRequestSent()
+{
+    m_waitLimit->stop();
+    setStatus(QStringLiteral("Изображение отправлено, ждем ссылку от сервера..."));
+    StartReplyTimeout();
 }
 
 void UploadEngine::onDisconnected()
@@ -414,11 +504,23 @@ void UploadEngine::onDisconnected()
 
 void UploadEngine::handleServerClose()
 {
+    const bool midSend = m_sender.isSending();
+    const QAbstractSocket::SocketError error = m_ws->error();
+    const QString description = m_ws->errorString();
     closeSocket();
     StopReplyTimeout();
-    if (m_session.ReplyBuffer.isEmpty())
-        return;
+    if (!m_session.ReplyBuffer.isEmpty()) {
+        handleReply();
+    } else if (midSend) {
+        // A reset in the middle of the send.
+        endWithSocketError(error, description);
+    } else {
+        endUpload(QStringLiteral("Сервер закрыл соединение, ничего не ответив"));
+    }
+}
 
+void UploadEngine::handleReply()
+{
     if (isProxyAuthorizationDemand(m_session.ReplyBuffer)) {
         endUpload(QStringLiteral("Необходима авторизация на прокси-сервере"));
         return;
@@ -440,16 +542,31 @@ void UploadEngine::handleServerClose()
 
 void UploadEngine::onSocketError(QAbstractSocket::SocketError error)
 {
-    // The server closing the connection is reported as an error first; the disconnection that follows
-    // brings the close handling.
-    if (!m_connectionOpen || error == QAbstractSocket::RemoteHostClosedError)
+    if (!m_connectionOpen)
         return;
     const QString description = m_ws->errorString();
+    const bool midSend = m_sender.isSending();
     if (!takeArrivedData())
         return;
-    handleServerClose();
-    endUpload(
-        QStringLiteral("Ошибка сокета #") + QString::number(static_cast<int>(error)) + QLatin1Char(' ') + description);
+    // A send that failed has closed the socket's own handle before the reply waiting in the system was
+    // read; the second handle still reaches it.
+    if (midSend)
+        m_session.ReplyBuffer.append(m_replyHandle.readWaiting(MaxReplyBytes - m_session.ReplyBuffer.size()));
+    // The server closing the connection after the request is reported as an error first; the
+    // disconnection that follows brings the close handling.
+    if (error == QAbstractSocket::RemoteHostClosedError && !midSend)
+        return;
+    // A server that answered before it took the whole request (a refusal such as 413) and went away: its
+    // reply counts like any other.
+    if (midSend && !m_session.ReplyBuffer.isEmpty()) {
+        handleServerClose();
+        return;
+    }
+    closeSocket();
+    StopReplyTimeout();
+    if (!m_session.ReplyBuffer.isEmpty())
+        handleReply();
+    endWithSocketError(error, description);
 }
 
 // ---- the countdown ---------------------------------------------------------------------------------------
@@ -475,7 +592,7 @@ void UploadEngine::onCountdownTick()
     if (m_session.TimeoutLeft > 0)
         return;
     m_session.ReplyBuffer.clear();
-    endUpload(QStringLiteral("Сервер не отдал ссылку. Таймаут."));
+    endUpload(TimeoutStatus);
 }
 
 // ---- endings and the window ------------------------------------------------------------------------------
@@ -493,6 +610,12 @@ void UploadEngine::endUpload(const QString& status)
     setUploadVisible(true);
     closeScript();
     setStatus(status);
+}
+
+void UploadEngine::endWithSocketError(QAbstractSocket::SocketError error, const QString& description)
+{
+    endUpload(
+        QStringLiteral("Ошибка сокета #") + QString::number(static_cast<int>(error)) + QLatin1Char(' ') + description);
 }
 
 void UploadEngine::showError(const QString& text, const QString& title)

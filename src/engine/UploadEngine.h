@@ -1,5 +1,8 @@
 #pragma once
 
+#include "engine/Data.h"
+#include "engine/ReplyHandle.h"
+#include "engine/RequestSender.h"
 #include "engine/ScriptReader.h"
 #include "engine/UploadSession.h"
 
@@ -18,8 +21,10 @@ struct Settings;
 // replies. It owns the socket WS, the step timer MT, the reply countdown TOTimer and the open script, and
 // tells the main window what to show only through its signals, so it runs without a window.
 //
-// One upload at a time. Every ending restores the upload button, stops both timers and closes the
-// script; message boxes are shown only after the timers are stopped.
+// One upload at a time. Every ending restores the upload button, stops the timers and closes the script;
+// message boxes are shown only after the timers are stopped. Every waiting state has a way out: a
+// connection attempt and a send that makes no progress are limited to the same 30 seconds as the reply
+// countdown, and while a step waits for the socket the stop button is shown.
 class UploadEngine final : public QObject
 {
     Q_OBJECT
@@ -30,7 +35,8 @@ public:
     static constexpr qint16 ReplyTimeoutSeconds = 30;
     static constexpr qint64 MaxReplyBytes = qint64(64) * 1024 * 1024;
 
-    // The settings are read at each step, so changes made between uploads apply to the next one.
+    // The settings are read at each step, so changes made between uploads apply to the next one. The
+    // countdown interval is one second of the reply countdown and of the limits on connecting and sending.
     UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs = DefaultCountdownIntervalMs,
         QObject* parent = nullptr);
     ~UploadEngine() override;
@@ -46,7 +52,8 @@ public:
     // The stop button: ends a running upload with "Закачка прервана".
     void StopUpload();
 
-    // One step: reads the next line of the script and runs it.
+    // One step: reads the script's lines and runs them until one acts (a line that does nothing, and
+    // GETCOOKIES with a kept cookie, lead straight on to the next line).
     void Compiler();
 
     void StartReplyTimeout();
@@ -57,6 +64,8 @@ public:
     bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
     bool isStepTimerActive() const;
     bool isCountdownActive() const;
+    // The limit on a connection attempt or a stalled send is running.
+    bool isWaitLimitActive() const;
     QString statusText() const { return m_status; }
     QString countdownText() const { return m_countdown; }
 
@@ -89,15 +98,22 @@ private:
     void onDisconnected();
     void onSocketError(QAbstractSocket::SocketError error);
     void onCountdownTick();
+    void onWaitLimitTick();
+
+    enum class Step { Acted, PassedOver };
 
     // Returns false when the upload ended because the reply grew too large.
     bool takeArrivedData();
     void handleServerClose();
+    void handleReply();
+    void onRequestSent();
 
-    void runInstruction(const QByteArray& name, const QByteArray& value);
+    void scriptRanOut();
+    Step runInstruction(const QByteArray& name, const QByteArray& value);
     void commandServer(const QByteArray& value);
     void commandConnect();
-    void commandGetCookies(const QByteArray& value);
+    void connectToServer();
+    Step commandGetCookies(const QByteArray& value);
     void commandSend(const QByteArray& value);
     void commandSearchLink(const QByteArray& value);
     void commandGotoLink(const QByteArray& value);
@@ -107,13 +123,19 @@ private:
     bool requireNoConnection();
     bool requireConnection();
     void sendRequest(const QByteArray& request);
+    // What the current connection needs for its requests.
+    Data::ProxyRoute proxyRoute() const;
+    // A step now waits for the socket: the stop button must be at hand.
+    void awaitSocket();
 
-    void connectSocket(const QByteArray& hostAndPort, quint16 defaultPort);
+    void connectSocket(const QByteArray& hostAndPort, quint16 defaultPort, bool viaProxy);
     void closeSocket();
+    void startWaitLimit();
     void closeScript();
     // The ending shared by every failure: socket closed, countdown and step timer stopped, buttons
     // restored, script closed, then the status text.
     void endUpload(const QString& status);
+    void endWithSocketError(QAbstractSocket::SocketError error, const QString& description);
     void showError(const QString& text, const QString& title);
 
     void setStatus(const QString& text);
@@ -128,11 +150,17 @@ private:
     QSslSocket* m_ws = nullptr;
     QTimer* m_mt = nullptr;
     QTimer* m_toTimer = nullptr;
+    QTimer* m_waitLimit = nullptr;
+    qint16 m_waitTicksLeft = 0;
     ScriptReader m_script;
     UploadSession m_session;
+    RequestSender m_sender;
+    ReplyHandle m_replyHandle;
     // True from a connect of ours until the connection is closed, by the server or by us; socket events
     // outside it are stale and ignored.
     bool m_connectionOpen = false;
+    // The current connection goes to the proxy.
+    bool m_viaProxy = false;
 
     QString m_currentImagePath;
     QString m_profileName;

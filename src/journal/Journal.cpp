@@ -30,11 +30,11 @@ QString withoutTrailingSlash(const QString& folder)
     return result;
 }
 
-// A field must stay on its line and between its two TABs.
+// A field must stay on its line and between its two TABs, and the file must stay text.
 QString fieldText(QString value)
 {
     for (QChar& c : value) {
-        if (c == u'\t' || c == u'\r' || c == u'\n')
+        if (c == u'\t' || c == u'\r' || c == u'\n' || c == u'\0')
             c = u' ';
     }
     return value;

@@ -29,10 +29,10 @@ QString SourceFor(const QString& programFolder, const QString& currentImagePath)
 QString DateText(const QDateTime& when);
 QString TimeText(const QDateTime& when);
 
-// Appends one record in a single write. TAB, CR and LF inside a field would break the record apart and are
-// replaced by a space. A journal that does not end with a line end (a record cut short by a crash) gets
-// one first, so the next record never merges into the broken one. Returns false when the journal cannot be
-// written.
+// Appends one record in a single write. TAB, CR and LF inside a field would break the record apart and a
+// NUL byte would make the file binary: each is replaced by a space. A journal that does not end with a line
+// end (a record cut short by a crash) gets one first, so the next record never merges into the broken one.
+// Returns false when the journal cannot be written.
 bool AppendJournalRecord(const QString& programFolder, const QString& currentImagePath, const QString& imageLink,
     const QString& previewLink, const QDateTime& when = QDateTime::currentDateTime());
 

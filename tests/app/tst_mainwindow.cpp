@@ -5,13 +5,17 @@
 #include "platform/MessageBox.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
+#include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
 
 #include <QComboBox>
 #include <QDialog>
 #include <QFile>
+#include <QImage>
 #include <QLabel>
+#include <QLineEdit>
 #include <QPushButton>
+#include <QStyleHints>
 #include <QtTest>
 
 namespace
@@ -22,6 +26,19 @@ void writeProfiles(const TempProgramFolder& folder)
     folder.writeFile(QStringLiteral("data/beta.example.serv"), "SERVER:127.0.0.1:1\r\nEND:\r\n");
     folder.writeFile(QStringLiteral("data/alpha.example.serv"), "SERVER:127.0.0.1:1\r\nEND:\r\n");
     folder.writeFile(QStringLiteral("data/alpha.example.info"), "[Main]\r\nMaxWidth=640\r\n");
+}
+
+// A window started with a command line that uploads a small picture at once with the given profile.
+std::unique_ptr<MainWindow> startUpload(const TempProgramFolder& folder, const QByteArray& script)
+{
+    folder.writeFile(QStringLiteral("data/alpha.example.serv"), script);
+    const QString picture = folder.filePath(QStringLiteral("pic.png"));
+    QImage image(8, 8, QImage::Format_RGB32);
+    image.fill(Qt::red);
+    image.save(picture);
+    auto window = std::make_unique<MainWindow>(folder.path(), u'"' + picture + QStringLiteral("\" -u=alpha.example"));
+    window->StartUp();
+    return window;
 }
 
 } // namespace
@@ -197,6 +214,63 @@ private slots:
         });
         FindControl<QPushButton>(window, "XpB4")->click();
         QCOMPARE(opened, QStringLiteral("Настройки"));
+    }
+
+    void stopButtonIgnoresTheSecondClickOfADoubleClick()
+    {
+        TempProgramFolder folder;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        server.enqueue(ScriptedHttpServer::silent());
+        const std::unique_ptr<MainWindow> window
+            = startUpload(folder, "SERVER:" + server.hostAndPort() + "\r\nWAIT:\r\nEND:\r\n");
+        auto* stop = FindControl<QPushButton>(*window, "CommandStop");
+        QTRY_VERIFY(window->engine()->isScriptOpen());
+        QVERIFY(!stop->isHidden());
+
+        const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
+        stop->click();
+        QVERIFY(window->engine()->isScriptOpen());
+        QVERIFY(!stop->isHidden());
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
+        stop->click();
+        QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
+        QVERIFY(!window->engine()->isScriptOpen());
+        QVERIFY(stop->isHidden());
+        QCOMPARE(FindControl<QLabel>(*window, "st")->text(), QStringLiteral("Закачка прервана"));
+    }
+
+    void failedUploadLeavesNoLinkToCopy()
+    {
+        TempProgramFolder folder;
+        ScriptedHttpServer server;
+        QVERIFY(server.start());
+        server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<html>no link</html>")));
+        server.enqueue(
+            ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<a href=\"http://h/1.png\">")));
+        const QByteArray script
+            = "SERVER:" + server.hostAndPort() + "\r\nGOTOLINK:/\r\nLINK:href=\"http://*\"\r\nEND:\r\n";
+        MessageRecorder messages;
+        const std::unique_ptr<MainWindow> window = startUpload(folder, script);
+        auto* text1 = FindControl<QLineEdit>(*window, "Text1");
+        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isScriptOpen() && messages.messages().size() == 1, 30000);
+        QCOMPARE(text1->text(), QString());
+        QVERIFY(FindControl<QWidget>(*window, "Copy_to")->isHidden());
+        QVERIFY(FindControl<QWidget>(*window, "OpenTB")->isHidden());
+        QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("journal.txt"))));
+
+        // A successful upload shows its link, and a failure after it takes it away again.
+        window->engine()->StartUpload(0, QStringLiteral("alpha.example"), window->CurrentImagePath());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isScriptOpen(), 30000);
+        QVERIFY2(text1->text().contains(QStringLiteral("/h/1.png")), qPrintable(text1->text()));
+        QVERIFY(!FindControl<QWidget>(*window, "Copy_to")->isHidden());
+        server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<html>no link</html>")));
+        window->engine()->StartUpload(0, QStringLiteral("alpha.example"), window->CurrentImagePath());
+        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isScriptOpen(), 30000);
+        QCOMPARE(text1->text(), QString());
+        QVERIFY(FindControl<QWidget>(*window, "Copy_to")->isHidden());
+        QVERIFY(FindControl<QWidget>(*window, "OpenTB")->isHidden());
     }
 
     void closingEmptiesTheScratchFolder()

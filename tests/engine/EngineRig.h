@@ -33,7 +33,8 @@ public:
         QObject::connect(engine.get(), &UploadEngine::countdownChanged, [this](const QString& t) { countdown << t; });
         QObject::connect(engine.get(), &UploadEngine::finished, [this](bool success) { finished << success; });
         Platform::SetMessageHook([this](const Platform::MessageRecord& record) {
-            messages.append({ record, !engine->isStepTimerActive() && !engine->isCountdownActive() });
+            messages.append({ record,
+                !engine->isStepTimerActive() && !engine->isCountdownActive() && !engine->isWaitLimitActive() });
             return QMessageBox::Ok;
         });
         folder.writeFile(QStringLiteral("images/photo.png"), Image);
@@ -69,11 +70,20 @@ public:
 
     bool start() { return engine->StartUpload(0, Profile, imagePath()); }
 
-    // No script open, upload button back, both timers off, countdown label empty.
+    // The plain profile and template, a picture of imageBytes bytes and the server's behaviour for it.
+    void prepareUpload(qint64 imageBytes, const ScriptedHttpServer::Behaviour& behaviour)
+    {
+        writeProfile(PlainScript);
+        writeData(QStringLiteral("post.txt"), PostTemplate);
+        folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(imageBytes, 'p'));
+        server.enqueue(behaviour);
+    }
+
+    // No script open, upload button back, every timer off, countdown label empty.
     bool isIdle() const
     {
         return !engine->isScriptOpen() && engine->isUploadButtonVisible() && !engine->isStepTimerActive()
-            && !engine->isCountdownActive() && engine->countdownText().isEmpty();
+            && !engine->isCountdownActive() && !engine->isWaitLimitActive() && engine->countdownText().isEmpty();
     }
 
     QStringList messageTexts() const

@@ -29,15 +29,29 @@ void tst_Cookies::parse_data()
     QTest::newRow("a dot before the domain stays in the key")
         << status + "Set-Cookie: uid=42; expires=Thu, 01-Jan-2037 00:00:00 GMT; domain=.img.example\r\n\r\n"
         << true << QByteArray("uid=42") << QByteArray(".img.example");
-    QTest::newRow("attributes behind the domain stay in the key")
+    // The attributes behind the domain would stay in the key, but their "=" would end it early when read back.
+    QTest::newRow("attributes behind the domain: key refused")
         << status + "Set-Cookie: uid=42; expires=x; domain=img.example; path=/\r\n\r\n"
-        << true << QByteArray("uid=42") << QByteArray("img.example; path=/");
+        << true << QByteArray("uid=42") << QByteArray();
     QTest::newRow("without expires the cookie ends with its line")
         << status
             + "Set-Cookie: a=1; path=/\r\nSet-Cookie: b=2; expires=Thu, 01-Jan-2037 00:00:00 GMT; domain=h\r\n\r\n"
-        << true << QByteArray("a=1; path=/") << QByteArray("h");
-    QTest::newRow("lines ended by LF alone") << QByteArray("HTTP/1.0 200 OK\nSet-Cookie: uid=7; path=/\ndomain=h\nX")
-                                             << true << QByteArray("uid=7; path=/") << QByteArray("h");
+        << true << QByteArray("a=1; path=/") << QByteArray("127.0.0.1:8080");
+    QTest::newRow("lines ended by LF alone") << QByteArray("HTTP/1.0 200 OK\nSet-Cookie: uid=7; path=/; domain=h\nX")
+                                             << true << QByteArray("uid=7; path=/; domain=h") << QByteArray("h");
+    QTest::newRow("domain= on another line is not the cookie's")
+        << status + "Set-Cookie: uid=7; path=/\r\n\r\n<a href=\"?domain=[evil]\">" << true
+        << QByteArray("uid=7; path=/") << QByteArray("127.0.0.1:8080");
+    const QByteArray cookie = "Set-Cookie: uid=7; expires=x; domain=";
+    QTest::newRow("key that reads back as a section is refused") << status + cookie + "[Main]\r\n"
+                                                                 << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("key that reads back as a comment is refused") << status + cookie + ";h\r\n"
+                                                                 << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("key with = is refused") << status + cookie + "a=b\r\n"
+                                           << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("key with a NUL byte is refused")
+        << status + cookie + QByteArray("h\0x\r\n", 5) << true << QByteArray("uid=7") << QByteArray();
+    QTest::newRow("blank key is refused") << status + cookie + "  \r\n" << true << QByteArray("uid=7") << QByteArray();
     QTest::newRow("no domain: kept under the server host")
         << status + "Set-Cookie: uid=42; expires=x\r\n\r\n"
         << true << QByteArray("uid=42") << QByteArray("127.0.0.1:8080");
@@ -86,6 +100,10 @@ void tst_Cookies::captureWithoutSetCookieWritesNothing()
 {
     TempProgramFolder folder;
     QVERIFY(!Cookies::CaptureCookies(folder.path(), "HTTP/1.0 200 OK\r\n\r\nbody", "img.example"));
+    QVERIFY(!QFile::exists(Cookies::CookiesPath(folder.path())));
+    // A refused key keeps the cookie for the upload but writes nothing.
+    QCOMPARE(Cookies::CaptureCookies(folder.path(), "Set-Cookie: uid=7; expires=x; domain=[Main]\r\n", "img.example"),
+        std::optional<QString>(u"uid=7"_qs));
     QVERIFY(!QFile::exists(Cookies::CookiesPath(folder.path())));
 }
 

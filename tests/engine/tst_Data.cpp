@@ -95,6 +95,23 @@ void tst_Data::getRequest()
                    "Host: img.example:8080\r\n"
                    "Connection: Close\r\n"
                    "\r\n"));
+
+    // Through a proxy: the absolute address, the proxy header and the credentials below it.
+    const QByteArray head = "GET http://img.example:8080/a?b HTTP/1.0\r\n"
+                            "Accept: */*\r\n"
+                            "Referer: http://img.example:8080\r\n"
+                            "Accept-Language: ru\r\n"
+                            "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+                            "Host: img.example:8080\r\n"
+                            "Proxy-Connection: Close\r\n";
+    Data::ProxyRoute route { true, false, QStringLiteral("user"), QStringLiteral("pass") };
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route), head + "\r\n");
+    route.proxyAuth = true;
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route),
+        head + "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
+    route.viaProxy = false;
+    QCOMPARE(
+        Data::BuildGetRequest("img.example:8080", "/a?b", route), Data::BuildGetRequest("img.example:8080", "/a?b"));
 }
 
 void tst_Data::fileType_data()

@@ -28,6 +28,9 @@ void tst_ScriptReader::lines_data()
     QTest::newRow("last line without an ending") << QByteArray("a\r\nEND:") << QList<QByteArray> { "a", "END:" };
     QTest::newRow("blank lines") << QByteArray("\r\n\r\nx\r\n") << QList<QByteArray> { "", "", "x" };
     QTest::newRow("empty file") << QByteArray() << QList<QByteArray> {};
+    QTest::newRow("byte-order mark at the start is passed over")
+        << QByteArray("\xef\xbb\xbfSERVER:h\r\n\xef\xbb\xbf") << QList<QByteArray> { "SERVER:h", "\xef\xbb\xbf" };
+    QTest::newRow("byte-order mark alone") << QByteArray("\xef\xbb\xbf") << QList<QByteArray> {};
     QTest::newRow("8-bit text") << QByteArray("LINK:\xe0\xe1*\xff\r\n")
                                 << QList<QByteArray> { QByteArray("LINK:\xe0\xe1*\xff") };
 }

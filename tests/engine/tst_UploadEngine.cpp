@@ -40,13 +40,19 @@ private slots:
     void profileFaults();
     void replyInPieces();
     void countdownRunsOutAfterThirtyTicks();
-    void closeWithoutAByteWaitsForStop();
+    void closeWithoutAByteEndsTheUpload();
     void connectionRefused();
-    void stopMidSend();
+    void blackHoledConnectTimesOut();
+    void stopMidSendThenTwoUploads();
+    void slowReaderGetsTheWholeRequestBeforeTheCountdown();
+    void serverThatStopsReadingTimesOut();
+    void earlyReplyDuringTheSend();
+    void resetDuringTheSend();
+    void longScriptOfKeptCookies();
     void endlessReplyIsCut();
     void uploadStartWithoutImage();
     void uploadStartWithMissingProfile();
-    void uploadClickWhileScriptOpenDoesNothing();
+    void stallAfterLinkKeepsTheStopButton();
     void nextUploadAfterFailure();
     void shippedSampleProfile();
 };
@@ -202,6 +208,13 @@ void tst_UploadEngine::scriptLines_data()
     QTest::newRow("LINK that finds nothing fails")
         << head + "LINK:<link>*</link>\r\nEND:\r\n"
         << page << false << QStringLiteral("http://%HOST%/error") << QString();
+    QTest::newRow("byte-order mark before SERVER")
+        << "\xef\xbb\xbf" + EngineRig::PlainScript << page << true << image << preview;
+    QTest::newRow("comment and blank line before SERVER")
+        << "; my service\r\n\r\n" + EngineRig::PlainScript << page << true << image << preview;
+    QTest::newRow("garbage and NUL bytes before SERVER")
+        << QByteArrayLiteral("\x01\xfe\0\0junk\r\n\0\0\r\nFOO:\r\n") + EngineRig::PlainScript << page << true << image
+        << preview;
     QTest::newRow("LINK pattern without a star fails")
         << head + "LINK:href=\"http://\r\nEND:\r\n"
         << page << false << QStringLiteral("http://%HOST%/error") << QString();
@@ -313,6 +326,10 @@ void tst_UploadEngine::profileFaults_data()
         << head + "LINK:href=\"http://*\"\r\n"
         << page << QStringLiteral("Ошибка в профиле сервера test.example")
         << QStringLiteral("Профиль сервера test.example закончился раньше команды END:.\r\nЗакачка не завершена.");
+    QTest::newRow("script without any instruction")
+        << QByteArrayLiteral("\xef\xbb\xbf; nothing here\r\n\r\nbinary\0garbage") << page
+        << QStringLiteral("Ошибка в профиле сервера test.example")
+        << QStringLiteral("Профиль сервера test.example закончился раньше команды END:.\r\nЗакачка не завершена.");
     QTest::newRow("SERVER while connected")
         << QByteArray("SERVER:%HOST%\r\nSERVER:%HOST%\r\nEND:\r\n") << page
         << profileFault + QStringLiteral("соединение уже открыто, ответ сервера не получен") << QString();
@@ -357,7 +374,7 @@ void tst_UploadEngine::profileFaults()
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.engine->statusText(), status);
     QVERIFY(rig.finished.isEmpty());
-    QVERIFY(!rig.engine->isLinkTypesEnabled());
+    QCOMPARE(rig.engine->isLinkTypesEnabled(), !script.contains("SERVER:")); // disabled from SERVER on
     if (message.isEmpty()) {
         QVERIFY(rig.messages.isEmpty());
     } else {
@@ -415,7 +432,7 @@ void tst_UploadEngine::countdownRunsOutAfterThirtyTicks()
     QTRY_COMPARE_WITH_TIMEOUT(rig.server.closedCount(), 1, Wait);
 }
 
-void tst_UploadEngine::closeWithoutAByteWaitsForStop()
+void tst_UploadEngine::closeWithoutAByteEndsTheUpload()
 {
     EngineRig rig;
     QVERIFY(rig.serverStarted());
@@ -424,17 +441,10 @@ void tst_UploadEngine::closeWithoutAByteWaitsForStop()
     rig.server.enqueue(ScriptedHttpServer::closeWithoutReply());
 
     QVERIFY(rig.start());
-    QTRY_COMPARE_WITH_TIMEOUT(rig.countdown.size(), 2, Wait); // "30", then emptied by the close
-    QCOMPARE(rig.countdown, QStringList({ QStringLiteral("30"), QString() }));
-    QVERIFY(rig.engine->isScriptOpen());
-    QVERIFY(!rig.engine->isUploadButtonVisible());
-    QVERIFY(!rig.engine->isStepTimerActive());
-    QVERIFY(!rig.engine->isCountdownActive());
-    QCOMPARE(rig.engine->statusText(), QStringLiteral("Изображение отправлено, ждем ссылку от сервера..."));
-
-    rig.engine->StopUpload();
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
     QVERIFY(rig.isIdle());
-    QCOMPARE(rig.engine->statusText(), QStringLiteral("Закачка прервана"));
+    QCOMPARE(rig.countdown.first(), QStringLiteral("30"));
+    QCOMPARE(rig.engine->statusText(), QStringLiteral("Сервер закрыл соединение, ничего не ответив"));
     QVERIFY(rig.finished.isEmpty());
     QVERIFY(rig.messages.isEmpty());
 }
@@ -459,14 +469,38 @@ void tst_UploadEngine::connectionRefused()
     QVERIFY(rig.messages.isEmpty());
 }
 
-void tst_UploadEngine::stopMidSend()
+// A listener that never accepts, its queue full: a connection attempt to it is never answered.
+void tst_UploadEngine::blackHoledConnectTimesOut()
+{
+    EngineRig rig(10);
+    QTcpServer hole;
+    hole.setListenBacklogSize(0);
+    QVERIFY(hole.listen(QHostAddress::LocalHost, 0));
+    hole.pauseAccepting();
+    std::vector<std::unique_ptr<QTcpSocket>> fillers;
+    bool full = false;
+    for (int i = 0; i < 16 && !full; ++i) {
+        fillers.push_back(std::make_unique<QTcpSocket>());
+        fillers.back()->connectToHost(QHostAddress::LocalHost, hole.serverPort());
+        full = !fillers.back()->waitForConnected(500);
+    }
+    QVERIFY2(full, "the listener's queue did not fill");
+    rig.writeProfile("SERVER:127.0.0.1:" + QByteArray::number(hole.serverPort()) + "\r\nSEND:post.txt\r\nEND:\r\n");
+
+    QVERIFY(rig.start());
+    QVERIFY(rig.engine->isWaitLimitActive());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    QCOMPARE(rig.engine->statusText(), QStringLiteral("Сервер не отдал ссылку. Таймаут."));
+    QVERIFY(!rig.statuses.contains(QStringLiteral("connected")));
+    QVERIFY(rig.messages.isEmpty());
+}
+
+void tst_UploadEngine::stopMidSendThenTwoUploads()
 {
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.writeProfile(EngineRig::PlainScript);
-    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(24 * 1024 * 1024, 'p'));
-    rig.server.enqueue(ScriptedHttpServer::neverRead());
+    rig.prepareUpload(24 * 1024 * 1024, ScriptedHttpServer::neverRead());
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(rig.engine->session().BytesSent > 0, Wait);
@@ -482,6 +516,120 @@ void tst_UploadEngine::stopMidSend()
     const qsizetype statusCount = rig.statuses.size();
     QTest::qWait(200);
     QCOMPARE(rig.statuses.size(), statusCount); // no late progress report
+
+    // The next uploads count their own bytes only: a cookie fetch first, then the small upload.
+    rig.folder.writeFile(QStringLiteral("images/photo.png"), EngineRig::Image);
+    rig.writeProfile(
+        "SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
+    rig.server.enqueue(ScriptedHttpServer::reply(ok("<html></html>")));
+    rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
+    for (int upload = 1; upload <= 2; ++upload) {
+        rig.statuses.clear();
+        rig.countdown.clear();
+        QVERIFY(rig.start());
+        QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+        QCOMPARE(rig.finished.size(), upload);
+        QVERIFY(rig.finished.last());
+        QCOMPARE(rig.countdown.count(QStringLiteral("30")), 2); // the cookie page and the upload
+        for (const QString& status : std::as_const(rig.statuses)) {
+            if (status.startsWith(QStringLiteral("Загрузка изображения на сервер: ")))
+                QCOMPARE(status, QStringLiteral("Загрузка изображения на сервер: 0 Кб из 0 Кб передано"));
+        }
+    }
+}
+
+// The server takes the request slowly, as over a slow line: the countdown begins only when (nearly) all of
+// it is in, so the upload does not time out while the request is still on its way.
+void tst_UploadEngine::slowReaderGetsTheWholeRequestBeforeTheCountdown()
+{
+    EngineRig rig(20); // the countdown lasts 0.6 s, far less than the whole send
+    QVERIFY(rig.serverStarted());
+    rig.writeProfile(EngineRig::PlainScript);
+    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
+    constexpr qint64 ImageBytes = 6 * 1024 * 1024;
+    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(ImageBytes, 'p'));
+    rig.server.enqueue(ScriptedHttpServer::slowRead(ok(rig.expand(EngineRig::LinkPage)), 10));
+    qint64 receivedAtCountdown = -1;
+    QObject::connect(rig.engine.get(), &UploadEngine::countdownChanged, [&](const QString& text) {
+        if (text == QLatin1String("30") && receivedAtCountdown < 0)
+            receivedAtCountdown = rig.server.requests().value(0).size();
+    });
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), 120000);
+    QVERIFY2(rig.finished == QList<bool> { true }, qPrintable(rig.engine->statusText()));
+    const qint64 requestLength = rig.engine->session().RequestLength;
+    QCOMPARE(rig.server.requests().value(0).size(), requestLength);
+    // What may still be on its way: the engine's few hundred KiB and the server's receive buffer.
+    QVERIFY2(receivedAtCountdown >= requestLength - 1024 * 1024,
+        qPrintable(QStringLiteral("%1 of %2").arg(receivedAtCountdown).arg(requestLength)));
+}
+
+void tst_UploadEngine::serverThatStopsReadingTimesOut()
+{
+    EngineRig rig(10);
+    QVERIFY(rig.serverStarted());
+    rig.prepareUpload(24 * 1024 * 1024, ScriptedHttpServer::neverRead());
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    QCOMPARE(rig.engine->statusText(), QStringLiteral("Сервер не отдал ссылку. Таймаут."));
+    QVERIFY(rig.engine->session().BytesSent < rig.engine->session().RequestLength);
+    QVERIFY(rig.countdown.isEmpty() || rig.countdown == QStringList { QString() });
+    QVERIFY(rig.finished.isEmpty());
+}
+
+// A server that refuses the upload as soon as it has read the headers and closes with the body unread.
+void tst_UploadEngine::earlyReplyDuringTheSend()
+{
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    rig.prepareUpload(16 * 1024 * 1024,
+        ScriptedHttpServer::earlyReply(ScriptedHttpServer::httpReply(
+            "413 Request Entity Too Large", "<html>The picture is larger than 2 MB.</html>")));
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    QVERIFY2(rig.finished == QList<bool> { false }, qPrintable(rig.statuses.join(QLatin1Char('|'))));
+    QCOMPARE(rig.engine->statusText(), QStringLiteral("Ошибка загрузки: HTTP/1.0 413 Request Entity Too Large"));
+    QCOMPARE(rig.messageTexts(), QStringList { UploadFailedText });
+}
+
+void tst_UploadEngine::resetDuringTheSend()
+{
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    rig.prepareUpload(16 * 1024 * 1024, ScriptedHttpServer::resetAfterHeaders());
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    QVERIFY2(
+        rig.engine->statusText().startsWith(QStringLiteral("Ошибка сокета #")), qPrintable(rig.engine->statusText()));
+    QVERIFY(rig.finished.isEmpty());
+    QVERIFY(rig.messages.isEmpty());
+}
+
+// Lines that lead straight on run from a loop, so no length of script can exhaust the stack.
+void tst_UploadEngine::longScriptOfKeptCookies()
+{
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    rig.folder.writeFile(QStringLiteral("cookies.ini"), rig.expand("[Main]\r\n%HOST%=uid=42\r\n"));
+    QByteArray script = "SERVER:%HOST%\r\n";
+    for (int i = 0; i < 10000; ++i)
+        script += "GETCOOKIES:/c\r\n; nine comment lines\r\n\r\n;\r\n;\r\n;\r\n;\r\n;\r\n;\r\n;\r\n";
+    rig.writeProfile(script + "CONNECT:\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
+    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
+    rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), 120000);
+    QCOMPARE(rig.finished, QList<bool> { true });
+    QCOMPARE(
+        rig.server.requests().last(), rig.expand(EngineRig::PostRequest).replace("Cookie: \r\n", "Cookie: uid=42\r\n"));
 }
 
 void tst_UploadEngine::endlessReplyIsCut()
@@ -531,21 +679,22 @@ void tst_UploadEngine::uploadStartWithMissingProfile()
     QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")), QByteArray("[Main]\r\nLastServer=0\r\n"));
 }
 
-void tst_UploadEngine::uploadClickWhileScriptOpenDoesNothing()
+void tst_UploadEngine::stallAfterLinkKeepsTheStopButton()
 {
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    // After LINK the upload button is back while the script still waits on a step that never comes.
+    // LINK brings the upload button back; the WAIT behind it waits for a socket event that never comes.
     rig.writeProfile("SERVER:%HOST%\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nWAIT:\r\nEND:\r\n");
     rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
     rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
 
     QVERIFY(rig.engine->StartUpload(1, EngineRig::Profile, rig.imagePath()));
-    QTRY_VERIFY_WITH_TIMEOUT(rig.engine->isUploadButtonVisible(), Wait);
-    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isStepTimerActive(), Wait);
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isStepTimerActive() && rig.buttons.size() == 3, Wait);
+    QCOMPARE(rig.buttons, QList<bool>({ false, true, false })); // the stop button is back for the wait
     QVERIFY(rig.engine->isScriptOpen());
     const QStringList statuses = rig.statuses;
 
+    // A click on the upload button while the script is open does nothing.
     QVERIFY(!rig.engine->StartUpload(2, EngineRig::Profile, rig.imagePath()));
     QVERIFY(!rig.engine->StartUpload(2, EngineRig::Profile, QString()));
     QVERIFY(rig.engine->isScriptOpen());
@@ -553,6 +702,10 @@ void tst_UploadEngine::uploadClickWhileScriptOpenDoesNothing()
     QVERIFY(rig.messages.isEmpty());
     QCOMPARE(rig.server.connectionCount(), 1);
     QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")), QByteArray("[Main]\r\nLastServer=1\r\n"));
+
+    rig.engine->StopUpload();
+    QVERIFY(rig.isIdle());
+    QCOMPARE(rig.engine->statusText(), QStringLiteral("Закачка прервана"));
 }
 
 void tst_UploadEngine::nextUploadAfterFailure()

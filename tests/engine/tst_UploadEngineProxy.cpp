@@ -18,6 +18,17 @@ QByteArray ok(const QByteArray& body)
     return ScriptedHttpServer::httpReply("200 OK", body);
 }
 
+// The proxy on 127.0.0.1 with the user of the tinyproxy tests.
+void useProxy(Settings& settings, quint16 port, bool auth, const QString& password)
+{
+    settings.UseProxy = true;
+    settings.ProxyHost = QStringLiteral("127.0.0.1");
+    settings.ProxyPort = QString::number(port);
+    settings.ProxyAuth = auth;
+    settings.ProxyUser = QStringLiteral("pictoferry");
+    settings.ProxyPassword = password;
+}
+
 } // namespace
 
 class tst_UploadEngineProxy : public QObject
@@ -27,11 +38,13 @@ class tst_UploadEngineProxy : public QObject
 private slots:
     void requestToTheProxy_data();
     void requestToTheProxy();
-    void connectGoesDirectlyToTheServer();
+    void connectGoesThroughTheProxyToo();
     void unusableProxyEndsTheUpload_data();
     void unusableProxyEndsTheUpload();
     void throughTinyproxy_data();
     void throughTinyproxy();
+    void sequencesThroughTinyproxy_data();
+    void sequencesThroughTinyproxy();
 };
 
 void tst_UploadEngineProxy::requestToTheProxy_data()
@@ -77,26 +90,33 @@ void tst_UploadEngineProxy::requestToTheProxy()
     QCOMPARE(rig.engine->PreviewLink(), QStringLiteral("http://img.example/error"));
 }
 
-void tst_UploadEngineProxy::connectGoesDirectlyToTheServer()
+// With the proxy on, CONNECT goes to the proxy as well, and the GET on that connection carries the absolute
+// address and the proxy's credentials.
+void tst_UploadEngineProxy::connectGoesThroughTheProxyToo()
 {
     EngineRig rig; // its server is the proxy
     QVERIFY(rig.serverStarted());
-    ScriptedHttpServer site;
-    QVERIFY(site.start());
     rig.settings.UseProxy = true;
     rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
     rig.settings.ProxyPort = QString::number(rig.server.port());
+    rig.settings.ProxyAuth = true;
+    rig.settings.ProxyUser = QStringLiteral("user");
+    rig.settings.ProxyPassword = QStringLiteral("pass");
     rig.writeProfile("SERVER:img.example\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"http://*\"\r\nCONNECT:\r\n"
                      "GOTOLINK:/page\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
     rig.writeData(QStringLiteral("post.txt"), QByteArray(ProxyTemplate).replace("%HOST%", "img.example"));
-    rig.server.enqueue(ScriptedHttpServer::reply(ok("goto=\"http://" + site.hostAndPort() + "/page\"")));
-    site.enqueue(ScriptedHttpServer::reply(ok("<a href=\"http://" + site.hostAndPort() + "/i/9.png\">")));
+    rig.server.enqueue(ScriptedHttpServer::reply(ok("goto=\"http://site.example/page\"")));
+    rig.server.enqueue(ScriptedHttpServer::reply(ok("<a href=\"http://site.example/i/9.png\">")));
 
     QVERIFY(rig.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
-    QCOMPARE(rig.server.connectionCount(), 1);
-    QCOMPARE(site.requests(), QList<QByteArray> { Data::BuildGetRequest(site.hostAndPort(), "/page") });
-    QCOMPARE(rig.engine->ImageLink(), QStringLiteral("http://") + site.hostAndPort() + QStringLiteral("/i/9.png"));
+    QCOMPARE(rig.server.connectionCount(), 2);
+    QCOMPARE(rig.server.requests().at(1),
+        Data::BuildGetRequest("site.example", "/page", { true, true, QStringLiteral("user"), QStringLiteral("pass") }));
+    QVERIFY(rig.server.requests().at(1).startsWith("GET http://site.example/page HTTP/1.0\r\n"));
+    QVERIFY(rig.server.requests().at(1).contains("\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\n"));
+    QCOMPARE(rig.statuses.count(QStringLiteral("Соединение с site.example(127.0.0.1:%1...").arg(rig.server.port())), 1);
+    QCOMPARE(rig.engine->ImageLink(), QStringLiteral("http://site.example/i/9.png"));
 }
 
 void tst_UploadEngineProxy::unusableProxyEndsTheUpload_data()
@@ -155,12 +175,7 @@ void tst_UploadEngineProxy::throughTinyproxy()
 
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    rig.settings.UseProxy = true;
-    rig.settings.ProxyHost = QStringLiteral("127.0.0.1");
-    rig.settings.ProxyPort = QString::number(proxy.port());
-    rig.settings.ProxyAuth = auth;
-    rig.settings.ProxyUser = QStringLiteral("pictoferry");
-    rig.settings.ProxyPassword = password;
+    useProxy(rig.settings, proxy.port(), auth, password);
     rig.writeProfile(EngineRig::PlainScript);
     rig.writeData(QStringLiteral("post.txt"), ProxyTemplate);
     rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
@@ -185,6 +200,68 @@ void tst_UploadEngineProxy::throughTinyproxy()
     QVERIFY(!forwarded.contains("Proxy-Authorization"));
     QVERIFY(forwarded.endsWith("\r\n\r\n" + EngineRig::Image));
     QVERIFY(proxy.log().contains("Request (file descriptor"));
+}
+
+void tst_UploadEngineProxy::sequencesThroughTinyproxy_data()
+{
+    QTest::addColumn<QByteArray>("script");
+    QTest::addColumn<bool>("keptCookie");
+
+    const QByteArray tail = "SEND:post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n";
+    QTest::newRow("cookie fetched") << "SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\n" + tail << false;
+    QTest::newRow("cookie kept") << "SERVER:%HOST%\r\nGETCOOKIES:/c\r\nCONNECT:\r\n" + tail << true;
+    QTest::newRow("two stages") << QByteArray(
+        "SERVER:%HOST%\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"http://*\"\r\nCONNECT:\r\n"
+        "GOTOLINK:/result\r\nLINK:href=\"http://*\"\r\nEND:\r\n")
+                                << false;
+}
+
+// The whole conversation of the longer profiles passes the proxy with its credentials, and the image host
+// never sees anything meant for the proxy.
+void tst_UploadEngineProxy::sequencesThroughTinyproxy()
+{
+    QFETCH(QByteArray, script);
+    QFETCH(bool, keptCookie);
+
+    if (TinyProxy::program().isEmpty())
+        QSKIP("tinyproxy is not installed (Debian package tinyproxy)");
+    TinyProxy proxy;
+    QVERIFY2(proxy.start(QStringLiteral("pictoferry"), QStringLiteral("secret")), qPrintable(proxy.errorText()));
+
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    useProxy(rig.settings, proxy.port(), true, QStringLiteral("secret"));
+    if (keptCookie)
+        rig.folder.writeFile(QStringLiteral("cookies.ini"), rig.expand("[Main]\r\n%HOST%=uid=42\r\n"));
+    rig.writeProfile(script);
+    rig.writeData(QStringLiteral("post.txt"),
+        "POST /up HTTP/1.0\r\nHost: %HOST%\r\nCookie: {COOKIES}\r\nContent-Length: {LEN}\r\nConnection: Close\r\n\r\n"
+        "{IMGDATA}");
+    if (script.contains("GETCOOKIES") && !keptCookie)
+        rig.server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply(
+            "200 OK", "<html></html>", rig.expand("Set-Cookie: uid=42; expires=x; domain=%HOST%\r\n"))));
+    if (script.contains("SEARCHLINK"))
+        rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand("<a goto=\"http://%HOST%/result\">"))));
+    rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY2(rig.finished == QList<bool> { true }, qPrintable(rig.statuses.join(QLatin1Char('|'))));
+    QCOMPARE(rig.engine->ImageLink(), rig.expandText(QStringLiteral("http://%HOST%/i/1.png")));
+    const int expected = keptCookie ? 1 : 2;
+    QCOMPARE(rig.server.connectionCount(), expected);
+    for (const QByteArray& request : rig.server.requests()) {
+        QVERIFY2(!request.contains("Proxy-"), request.constData());
+        QVERIFY2(!request.contains("cGljdG9mZXJyeTpzZWNyZXQ="), request.constData());
+    }
+    const QByteArray upload = rig.server.requests().at(script.contains("SEARCHLINK") ? 0 : expected - 1);
+    QVERIFY2(upload.startsWith("POST /up HTTP/1."), upload.constData());
+    if (script.contains("GETCOOKIES"))
+        QVERIFY(upload.contains("Cookie: uid=42\r\n"));
+    if (expected == 2) {
+        const QByteArray get = rig.server.requests().at(script.contains("SEARCHLINK") ? 1 : 0);
+        QVERIFY2(get.startsWith("GET /"), get.constData());
+    }
 }
 
 QTEST_MAIN(tst_UploadEngineProxy)

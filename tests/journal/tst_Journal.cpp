@@ -179,12 +179,13 @@ void tst_Journal::fieldsCannotBreakARecord()
 {
     TempProgramFolder folder;
     QVERIFY(Journal::AppendJournalRecord(folder.path(), QStringLiteral("/a\tb.jpg"),
-        QStringLiteral("http://h/x\r\n.jpg"), QStringLiteral("http://h/\ty"), When));
+        QStringLiteral("http://h/x\r\n.jpg"), QStringLiteral("http://h/\ty") + QChar(u'\0') + u'z', When));
     const QByteArray journal = folder.readFile(QStringLiteral("journal.txt"));
     QCOMPARE(journal.count("\r\n"), 1);
     QCOMPARE(journal.count('\n'), 1);
     QCOMPARE(journal.count('\t'), 4);
-    QVERIFY(journal.startsWith("/a b.jpg\thttp://h/x  .jpg\thttp://h/ y\t"));
+    QVERIFY(!journal.contains('\0'));
+    QVERIFY(journal.startsWith("/a b.jpg\thttp://h/x  .jpg\thttp://h/ y z\t"));
 }
 
 void tst_Journal::appendAfterACutRecord_data()

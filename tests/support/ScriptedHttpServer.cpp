@@ -4,6 +4,7 @@
 #include <QPointer>
 #include <QTcpSocket>
 #include <QTimer>
+#include <QVariant>
 
 namespace
 {
@@ -89,6 +90,18 @@ void ScriptedHttpServer::onNewConnection()
             socket->setReadBufferSize(1);
             continue;
         }
+        if (m_last.kind == Behaviour::Kind::SlowRead) {
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(SmallReceiveBuffer));
+            socket->setReadBufferSize(SlowReadPiece);
+            readSlowly(socket, index);
+            continue;
+        }
+        if (m_last.kind == Behaviour::Kind::EarlyReply || m_last.kind == Behaviour::Kind::ResetAfterHeaders) {
+            // The body stays in the system's buffer, so closing the connection resets it, as a real server's
+            // early refusal does.
+            socket->setSocketOption(QAbstractSocket::ReceiveBufferSizeSocketOption, QVariant(SmallReceiveBuffer));
+            socket->setReadBufferSize(4096);
+        }
         connect(socket, &QTcpSocket::readyRead, this, [this, socket, index] { onReadyRead(socket, index); });
         if (socket->bytesAvailable() > 0)
             onReadyRead(socket, index);
@@ -98,6 +111,19 @@ void ScriptedHttpServer::onNewConnection()
 void ScriptedHttpServer::onReadyRead(QTcpSocket* socket, int index)
 {
     m_requests[index].append(socket->readAll());
+    const Behaviour::Kind kind = m_behaviours[index].kind;
+    if ((kind == Behaviour::Kind::EarlyReply || kind == Behaviour::Kind::ResetAfterHeaders) && !m_started[index]
+        && m_requests[index].contains("\r\n\r\n")) {
+        m_started[index] = true;
+        if (kind == Behaviour::Kind::ResetAfterHeaders) {
+            socket->abort();
+            return;
+        }
+        socket->write(m_behaviours[index].pieces.value(0));
+        socket->flush();
+        socket->close();
+        return;
+    }
     if (m_started[index] || !isComplete(m_requests[index]))
         return;
     m_started[index] = true;
@@ -118,8 +144,13 @@ void ScriptedHttpServer::startBehaviour(QTcpSocket* socket, int index)
         connect(socket, &QTcpSocket::bytesWritten, this, [this, socket] { feedEndless(socket); });
         feedEndless(socket);
         break;
+    case Behaviour::Kind::SlowRead:
+        sendPiece(socket, index, 0);
+        break;
     case Behaviour::Kind::Silent:
     case Behaviour::Kind::NeverRead:
+    case Behaviour::Kind::EarlyReply:
+    case Behaviour::Kind::ResetAfterHeaders:
         break;
     }
 }
@@ -132,12 +163,30 @@ void ScriptedHttpServer::sendPiece(QTcpSocket* socket, int index, int piece)
         return;
     }
     const QPointer<QTcpSocket> guarded(socket);
-    QTimer::singleShot(behaviour.delayMs, this, [this, guarded, index, piece] {
+    const int delay = behaviour.kind == Behaviour::Kind::SlowRead ? 0 : behaviour.delayMs;
+    QTimer::singleShot(delay, this, [this, guarded, index, piece] {
         if (!guarded || guarded->state() != QAbstractSocket::ConnectedState)
             return;
         guarded->write(m_behaviours[index].pieces[piece]);
         guarded->flush();
         sendPiece(guarded, index, piece + 1);
+    });
+}
+
+void ScriptedHttpServer::readSlowly(QTcpSocket* socket, int index)
+{
+    const QPointer<QTcpSocket> guarded(socket);
+    QTimer::singleShot(m_behaviours[index].delayMs, this, [this, guarded, index] {
+        if (!guarded || guarded->state() != QAbstractSocket::ConnectedState)
+            return;
+        m_requests[index].append(guarded->read(SlowReadPiece));
+        if (!m_started[index] && isComplete(m_requests[index])) {
+            m_started[index] = true;
+            emit requestComplete(index);
+            startBehaviour(guarded, index);
+            return;
+        }
+        readSlowly(guarded, index);
     });
 }
 

@@ -22,6 +22,9 @@ public:
             CloseWithoutReply, // close as soon as the request is in, without a byte
             Endless, // answer with bytes without end until the client goes away
             NeverRead, // accept the connection but never read from it
+            SlowRead, // read the request one piece per delay, then send the pieces and close
+            EarlyReply, // as soon as the headers are in, send the pieces and close, the body left unread
+            ResetAfterHeaders, // as soon as the headers are in, drop the connection with the body unread
         };
         Kind kind = Kind::Reply;
         QList<QByteArray> pieces;
@@ -37,6 +40,17 @@ public:
     static Behaviour closeWithoutReply() { return { Behaviour::Kind::CloseWithoutReply, {}, 0 }; }
     static Behaviour endless() { return { Behaviour::Kind::Endless, {}, 0 }; }
     static Behaviour neverRead() { return { Behaviour::Kind::NeverRead, {}, 0 }; }
+    static Behaviour slowRead(const QByteArray& reply, int delayMs)
+    {
+        return { Behaviour::Kind::SlowRead, { reply }, delayMs };
+    }
+    static Behaviour earlyReply(const QByteArray& reply) { return { Behaviour::Kind::EarlyReply, { reply }, 0 }; }
+    static Behaviour resetAfterHeaders() { return { Behaviour::Kind::ResetAfterHeaders, {}, 0 }; }
+
+    // How much of a slowly read request is taken at each delay, and the system's receive buffer of such a
+    // connection and of one whose body is left unread.
+    static constexpr qint64 SlowReadPiece = 64 * 1024;
+    static constexpr int SmallReceiveBuffer = 64 * 1024;
 
     // An HTTP/1.0 reply with the status line, a text/html header and the body.
     static QByteArray httpReply(const QByteArray& status, const QByteArray& body, const QByteArray& extraHeaders = {});
@@ -68,6 +82,7 @@ private:
     void startBehaviour(QTcpSocket* socket, int index);
     void sendPiece(QTcpSocket* socket, int index, int piece);
     void feedEndless(QTcpSocket* socket);
+    void readSlowly(QTcpSocket* socket, int index);
 
     QTcpServer m_server;
     QList<Behaviour> m_queue;
