@@ -70,6 +70,12 @@ void Fail(const char* what, const QByteArray& detail)
     std::abort();
 }
 
+bool Strict()
+{
+    static const bool strict = qEnvironmentVariableIntValue("PICTOFERRY_FUZZ_STRICT") != 0;
+    return strict;
+}
+
 QByteArray StoredValue(const QByteArray& written)
 {
     qsizetype end = written.size();

@@ -33,6 +33,10 @@ inline void Check(bool condition, const char* what, const QByteArray& detail = {
         Fail(what, detail);
 }
 
+// Whether checks that a known, reported fault breaks are wanted too (PICTOFERRY_FUZZ_STRICT=1), so that
+// the reproducers in fuzz/findings/ show the fault while the ordinary runs look for new ones.
+bool Strict();
+
 // What the profile-file reader gives back for a value that was written: the text up to its first line
 // break, without surrounding blanks, cut to the read limit without splitting a UTF-8 sequence.
 QByteArray StoredValue(const QByteArray& written);

@@ -64,6 +64,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const qsizetype lengthAt = requestTemplate.indexOf("{LEN}");
     if (templateHeaderEnd < 0 || lengthAt < 0 || lengthAt > templateHeaderEnd)
         return 0;
+    // With the mark in place of the first "{LEN}", a second one would take the number instead.
+    if (requestTemplate.indexOf("{LEN}", lengthAt + 1) >= 0)
+        return 0;
     // An image or a cookie placed in the header may itself end it early; such a template is broken anyway.
     const QByteArray templateHeader = requestTemplate.left(templateHeaderEnd);
     if (templateHeader.contains("{IMGDATA}") || templateHeader.contains("{COOKIES}"))
