@@ -1,12 +1,13 @@
 #!/usr/bin/env bash
 # Installs what a fresh Debian 12 machine lacks to build and run Pictoferry (xdg-utils opens the journal
 # page and links in the desktop's browser); with "--tests" also the HTTP proxy that the proxy tests start
-# and the virtual display and clipboard tool of the clipboard test.
+# and the virtual display and clipboard tool of the clipboard test, and clang with its libFuzzer runtime
+# (libclang-rt-14-dev, only recommended by clang) for fuzz/run.sh.
 set -euo pipefail
 
 packages=(cmake g++ ninja-build pkgconf qt6-base-dev qt6-translations-l10n libgif-dev libimagequant-dev xdg-utils)
 if [[ "${1:-}" == "--tests" ]]; then
-    packages+=(tinyproxy xvfb xauth xclip)
+    packages+=(tinyproxy xvfb xauth xclip clang libclang-rt-14-dev)
 fi
 
 missing=()
