@@ -36,10 +36,11 @@ QString CleanFolder()
     if (!folder.isValid())
         Fail("the temporary folder cannot be created");
     QDir dir(folder.path());
-    const QFileInfoList entries = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
+    const QFileInfoList entries
+        = dir.entryInfoList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot);
     for (const QFileInfo& entry : entries) {
         const bool removed = entry.isDir() && !entry.isSymLink() ? QDir(entry.filePath()).removeRecursively()
-                                                                  : QFile::remove(entry.filePath());
+                                                                 : QFile::remove(entry.filePath());
         if (!removed)
             Fail("the temporary folder cannot be emptied", entry.filePath().toLocal8Bit());
     }

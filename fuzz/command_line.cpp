@@ -13,10 +13,11 @@ namespace
 void checkResult(const ParseResult& parse, const ProgramFacts& facts)
 {
     const CommandLineResults& results = parse.results;
-    Fuzz::Check(results.CmdLinkType == -1 || (results.CmdLinkType >= 1 && results.CmdLinkType <= facts.OfferedLinkTypes),
+    Fuzz::Check(
+        results.CmdLinkType == -1 || (results.CmdLinkType >= 1 && results.CmdLinkType <= facts.OfferedLinkTypes),
         "the link type is -1 or one that is offered");
-    Fuzz::Check(results.CmdServer.isEmpty() || facts.ServerNames.contains(results.CmdServer),
-        "the service is one of the list");
+    Fuzz::Check(
+        results.CmdServer.isEmpty() || facts.ServerNames.contains(results.CmdServer), "the service is one of the list");
     Fuzz::Check(results.CmdAccepted == (parse.errors.isEmpty() && !results.CmdServer.isEmpty()),
         "accepted means a service and no problems");
     Fuzz::Check(parse.errors.isEmpty() || parse.errors.endsWith(QStringLiteral("\r\n")), "every problem ends its line");

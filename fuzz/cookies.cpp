@@ -19,9 +19,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::Check(captured.has_value() == parsed.has_value(), "capture and parse agree");
     if (!parsed)
         return 0;
-    Fuzz::Check(!parsed->text.contains('\r') && !parsed->text.contains('\n'), "a cookie stays on one line", parsed->text);
+    Fuzz::Check(
+        !parsed->text.contains('\r') && !parsed->text.contains('\n'), "a cookie stays on one line", parsed->text);
     if (parsed->key != host)
-        Fuzz::Check(!parsed->key.contains('\r') && !parsed->key.contains('\n'), "a domain stays on one line", parsed->key);
+        Fuzz::Check(
+            !parsed->key.contains('\r') && !parsed->key.contains('\n'), "a domain stays on one line", parsed->key);
     Fuzz::Check(!parsed->text.contains("; expires"), "the expiry date is cut off", parsed->text);
     Fuzz::Check(!parsed->key.isEmpty() || host.isEmpty(), "a cookie without a domain is kept under the host");
 

@@ -44,12 +44,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     const QByteArray journal = Fuzz::ReadFile(Journal::JournalPath(folder));
     Fuzz::Check(journal.startsWith(earlier), "the earlier records stay as they were");
     const QByteArray record = journal.mid(earlier.size());
-    Fuzz::Check(record.endsWith("\r\n") && record.count('\n') == 1 && record.count('\r') == 1,
-        "the record is one line", record);
+    Fuzz::Check(record.endsWith("\r\n") && record.count('\n') == 1 && record.count('\r') == 1, "the record is one line",
+        record);
     const QStringList recordFields = QString::fromLocal8Bit(record.chopped(2)).split(u'\t');
     Fuzz::Check(recordFields.size() == 5, "the record has five fields", record);
-    Fuzz::Check(recordFields[1] == oneLine(imageLink) && recordFields[2] == oneLine(previewLink),
-        "the links are kept", record);
+    Fuzz::Check(
+        recordFields[1] == oneLine(imageLink) && recordFields[2] == oneLine(previewLink), "the links are kept", record);
 
     const Journal::PageResult page = Journal::BuildJournalPage(folder, rowLimit);
     Fuzz::Check(page.status == Journal::PageResult::Status::Written, "the page is written");

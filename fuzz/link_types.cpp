@@ -40,8 +40,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
         const LinkTables::Slot& back = loaded.slot(s);
         Fuzz::Check(!slot.enabled || (!slot.title.isEmpty() && !slot.pattern.isEmpty()),
             "a slot without a title or pattern is switched off");
-        Fuzz::Check(back.enabled == slot.enabled && back.title == stored(slot.title) && back.pattern == stored(slot.pattern),
-            "a saved slot loads back", (slot.title + u'|' + slot.pattern + QStringLiteral(" -> ") + back.title + u'|' + back.pattern).toUtf8());
+        Fuzz::Check(
+            back.enabled == slot.enabled && back.title == stored(slot.title) && back.pattern == stored(slot.pattern),
+            "a saved slot loads back",
+            (slot.title + u'|' + slot.pattern + QStringLiteral(" -> ") + back.title + u'|' + back.pattern).toUtf8());
     }
     return 0;
 }

@@ -46,8 +46,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 
     const bool sameEntry = sameName(section, otherSection) && sameName(key, otherKey);
     if (!sameEntry && Fuzz::StorableName(otherSection) && Fuzz::StorableName(otherKey)) {
-        Fuzz::Check(ProfileFile::ReadValue(path, otherSection, otherKey) == otherBefore,
-            "a write keeps the other keys", otherSection + "/" + otherKey);
+        Fuzz::Check(ProfileFile::ReadValue(path, otherSection, otherKey) == otherBefore, "a write keeps the other keys",
+            otherSection + "/" + otherKey);
     }
 
     // Writing the same value again changes nothing.
