@@ -6,6 +6,7 @@
 #include "controls/Check.h"
 #include "controls/XpB.h"
 #include "support/FindControl.h"
+#include "support/MessageRecorder.h"
 #include "support/TempProgramFolder.h"
 
 #include <QLabel>
@@ -50,6 +51,7 @@ private slots:
     void contextMenuActsAtOnce();
     void okSavesEverything();
     void emptiedUserNameKeepsProxyDat();
+    void tooLongCredentialsAreRefused();
     void journalRowsShownWithinRange_data();
     void journalRowsShownWithinRange();
     void spinnerCountsUpWithItsUpperArrow();
@@ -258,6 +260,33 @@ void tst_Options::emptiedUserNameKeepsProxyDat()
 
     QCOMPARE(m_folder->readFile(QStringLiteral("proxy.dat")), proxyDat);
     QVERIFY(m_folder->readFile(QStringLiteral("options.ini")).contains("ProxyHost=saved.example"));
+}
+
+void tst_Options::tooLongCredentialsAreRefused()
+{
+    Signature_module::SaveProxyCredentials(m_folder->path(), QStringLiteral("user"), QStringLiteral("secret"));
+    const QByteArray proxyDat = m_folder->readFile(QStringLiteral("proxy.dat"));
+    const QByteArray options = m_folder->readFile(QStringLiteral("options.ini"));
+    m_options->LoadOptions();
+
+    // Sixteen Cyrillic letters are 32 bytes, one more than proxy.dat keeps.
+    Options window(*m_options, desktopWithProxy({}));
+    FindControl<QLineEdit>(window, "Text1")->setText(QStringLiteral("ПользовательПрок"));
+    MessageRecorder messages;
+    FindControl<XpB>(window, "XpB1")->click();
+
+    QCOMPARE(messages.messages().size(), 1);
+    QVERIFY(messages.messages().first().text.contains(QStringLiteral("32 байт")));
+    QVERIFY(window.result() != int(QDialog::Accepted));
+    QCOMPARE(m_folder->readFile(QStringLiteral("proxy.dat")), proxyDat);
+    QCOMPARE(m_folder->readFile(QStringLiteral("options.ini")), options);
+
+    // Fifteen letters fit and are saved.
+    FindControl<QLineEdit>(window, "Text1")->setText(QStringLiteral("ПользовательПро"));
+    FindControl<XpB>(window, "XpB1")->click();
+    QCOMPARE(window.result(), int(QDialog::Accepted));
+    QCOMPARE(messages.messages().size(), 1);
+    QCOMPARE(Signature_module::LoadProxyCredentials(m_folder->path()), QStringLiteral("ПользовательПро\tsecret"));
 }
 
 void tst_Options::journalRowsShownWithinRange_data()

@@ -6,6 +6,9 @@
 #include "settings/GetProxyModule.h"
 #include "settings/Ini.h"
 #include "settings/OptionsModule.h"
+#include "settings/Signature_module.h"
+
+#include "platform/MessageBox.h"
 
 #include <QEvent>
 #include <QFrame>
@@ -313,6 +316,14 @@ void Options::XpB3Click()
 
 void Options::XpB1Click()
 {
+    // proxy.dat keeps at most 31 bytes of each; a longer name or password is refused here rather than
+    // silently left unsaved.
+    const QString problem = Signature_module::CredentialsProblem(m_text1->text(), m_text2->text());
+    if (!problem.isEmpty()) {
+        Platform::ShowMessage(this, problem + QStringLiteral("Сократите их и нажмите \"ОК\" снова."),
+            QStringLiteral("Настройки не сохранены"), Platform::MessageIcon::Warning);
+        return;
+    }
     ApplyOptions();
     accept();
 }
