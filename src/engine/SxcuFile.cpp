@@ -179,8 +179,8 @@ void convertOldSyntax(SxcuFile& file)
         for (auto& field : *fields)
             convert(field.second);
     }
-    for (QString* value : { &file.RequestURL, &file.Data, &file.URL, &file.ThumbnailURL, &file.DeletionURL,
-             &file.ErrorMessage })
+    for (QString* value :
+        { &file.RequestURL, &file.Data, &file.URL, &file.ThumbnailURL, &file.DeletionURL, &file.ErrorMessage })
         convert(*value);
 }
 
@@ -192,8 +192,7 @@ bool usesOldSyntax(const SxcuFile& file)
         return compareVersions(file.Version, LastOldVersion) <= 0;
     if (!file.RegexList.isEmpty())
         return true;
-    QStringList values { file.RequestURL, file.Data, file.URL, file.ThumbnailURL, file.DeletionURL,
-        file.ErrorMessage };
+    QStringList values { file.RequestURL, file.Data, file.URL, file.ThumbnailURL, file.DeletionURL, file.ErrorMessage };
     for (const SxcuFile::Fields* fields : { &file.Parameters, &file.Headers, &file.Arguments }) {
         for (const auto& field : *fields)
             values << field.second;
@@ -205,9 +204,8 @@ bool usesOldSyntax(const SxcuFile& file)
 QString uploadProblem(SxcuFile& file)
 {
     const QString prefix = fileText(file.FileName) + QStringLiteral(": ");
-    static const QStringList methods
-        = { QStringLiteral("POST"), QStringLiteral("PUT"), QStringLiteral("PATCH"), QStringLiteral("GET"),
-              QStringLiteral("DELETE") };
+    static const QStringList methods = { QStringLiteral("POST"), QStringLiteral("PUT"), QStringLiteral("PATCH"),
+        QStringLiteral("GET"), QStringLiteral("DELETE") };
     if (file.RequestURL.isEmpty())
         return prefix + QStringLiteral("нет поля RequestURL с адресом для закачки");
     QString address = file.RequestURL;
@@ -225,8 +223,9 @@ QString uploadProblem(SxcuFile& file)
         return prefix + QStringLiteral("метод \"") + file.RequestMethod
             + QStringLiteral("\" в поле RequestMethod не поддерживается");
     if (file.Body != SxcuFile::BodyKind::MultipartFormData && file.Body != SxcuFile::BodyKind::Binary)
-        return prefix + QStringLiteral("поле Body не годится для закачки изображения: нужно MultipartFormData "
-                                       "или Binary");
+        return prefix
+            + QStringLiteral("поле Body не годится для закачки изображения: нужно MultipartFormData "
+                             "или Binary");
     if (file.Body == SxcuFile::BodyKind::MultipartFormData && file.FileFormName.trimmed().isEmpty())
         return prefix + QStringLiteral("для Body MultipartFormData нужно поле FileFormName (имя части с файлом)");
     const QString types = file.DestinationType;

@@ -174,8 +174,8 @@ QUrl SxcuUploader::requestUrl() const
     for (const auto& [name, value] : m_file.Parameters) {
         if (!query.isEmpty())
             query += QLatin1Char('&');
-        query += QString::fromLatin1(QUrl::toPercentEncoding(name) + '='
-            + QUrl::toPercentEncoding(SxcuValue::Evaluate(value, context)));
+        query += QString::fromLatin1(
+            QUrl::toPercentEncoding(name) + '=' + QUrl::toPercentEncoding(SxcuValue::Evaluate(value, context)));
     }
     if (!query.isEmpty())
         url.setQuery(query, QUrl::StrictMode);
@@ -331,8 +331,8 @@ QString SxcuUploader::failureText(const SxcuReply& reply) const
             + QStringLiteral("Воспользуйтесь другим сервером или ждите выхода новой версии программы");
     }
     const SxcuValue::Context context { &reply, QFileInfo(m_currentImagePath).fileName(), m_prompter };
-    QString detail = m_file.ErrorMessage.isEmpty() ? QString()
-                                                   : SxcuValue::Evaluate(m_file.ErrorMessage, context).trimmed();
+    QString detail
+        = m_file.ErrorMessage.isEmpty() ? QString() : SxcuValue::Evaluate(m_file.ErrorMessage, context).trimmed();
     if (detail.isEmpty()) {
         const QString body = QString::fromUtf8(reply.body).trimmed();
         detail = body.left(ShownBodyChars) + (body.size() > ShownBodyChars ? QStringLiteral("…") : QString());

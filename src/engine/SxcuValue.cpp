@@ -15,10 +15,10 @@
 namespace
 {
 
-const QStringList FunctionNames = { QStringLiteral("response"), QStringLiteral("responseurl"),
-    QStringLiteral("header"), QStringLiteral("json"), QStringLiteral("xml"), QStringLiteral("regex"),
-    QStringLiteral("filename"), QStringLiteral("random"), QStringLiteral("select"), QStringLiteral("inputbox"),
-    QStringLiteral("prompt"), QStringLiteral("base64") };
+const QStringList FunctionNames
+    = { QStringLiteral("response"), QStringLiteral("responseurl"), QStringLiteral("header"), QStringLiteral("json"),
+          QStringLiteral("xml"), QStringLiteral("regex"), QStringLiteral("filename"), QStringLiteral("random"),
+          QStringLiteral("select"), QStringLiteral("inputbox"), QStringLiteral("prompt"), QStringLiteral("base64") };
 
 bool isEscapable(QChar c)
 {

@@ -13,13 +13,14 @@ struct SxcuRig {
         : uploader(countdownIntervalMs)
     {
         QObject::connect(&uploader, &SxcuUploader::statusChanged, [this](const QString& text) { statuses << text; });
-        QObject::connect(&uploader, &SxcuUploader::countdownChanged,
-            [this](const QString& text) { countdowns << text; });
+        QObject::connect(
+            &uploader, &SxcuUploader::countdownChanged, [this](const QString& text) { countdowns << text; });
         QObject::connect(
             &uploader, &SxcuUploader::uploadButtonsChanged, [this](bool visible) { uploadButtons << visible; });
         QObject::connect(&uploader, &SxcuUploader::finished, [this](bool success) { finished << success; });
-        QObject::connect(&uploader, &SxcuUploader::failureMessage,
-            [this](const QString& text, const QString& title) { messages << QStringList { text, title }; });
+        QObject::connect(&uploader, &SxcuUploader::failureMessage, [this](const QString& text, const QString& title) {
+            messages << QStringList { text, title };
+        });
     }
 
     // A picture file in the rig's folder (sub-folders are made); its path.

@@ -113,15 +113,15 @@ void tst_SxcuFile::problems_data()
     QTest::newRow("multipart without FileFormName")
         << QByteArray(R"({"RequestURL": "https://a.example/", "Body": "MultipartFormData"})")
         << "Файл h.sxcu: для Body MultipartFormData нужно поле FileFormName (имя части с файлом)";
-    QTest::newRow("method unknown")
-        << QByteArray(R"({"RequestURL": "https://a.example/", "RequestMethod": "TRACE", "Body": "Binary"})")
-        << "Файл h.sxcu: метод \"TRACE\" в поле RequestMethod не поддерживается";
+    QTest::newRow("method unknown") << QByteArray(
+        R"({"RequestURL": "https://a.example/", "RequestMethod": "TRACE", "Body": "Binary"})")
+                                    << "Файл h.sxcu: метод \"TRACE\" в поле RequestMethod не поддерживается";
     QTest::newRow("headers not an object")
         << QByteArray(R"({"RequestURL": "https://a.example/", "Body": "Binary", "Headers": ["a"]})")
         << "Файл h.sxcu: поле Headers должно быть объектом JSON";
-    QTest::newRow("URL not a string")
-        << QByteArray(R"({"RequestURL": "https://a.example/", "Body": "Binary", "URL": {"a": 1}})")
-        << "Файл h.sxcu: поле URL должно быть строкой";
+    QTest::newRow("URL not a string") << QByteArray(
+        R"({"RequestURL": "https://a.example/", "Body": "Binary", "URL": {"a": 1}})")
+                                      << "Файл h.sxcu: поле URL должно быть строкой";
     QTest::newRow("a link shortener")
         << QByteArray(R"({"RequestURL": "https://a.example/", "Body": "Binary", "DestinationType": "URLShortener"})")
         << "Файл h.sxcu: поле DestinationType \"URLShortener\" не называет закачку изображений (ImageUploader) или "
@@ -158,8 +158,8 @@ void tst_SxcuFile::readsFromDisk()
     QVERIFY(large.open(QIODevice::WriteOnly));
     QVERIFY(large.resize(SxcuFile::MaxFileBytes + 1));
     large.close();
-    QCOMPARE(SxcuFile::Read(large.fileName()).Problem,
-        QStringLiteral("Файл large.sxcu больше 1 МБ: это не файл закачки"));
+    QCOMPARE(
+        SxcuFile::Read(large.fileName()).Problem, QStringLiteral("Файл large.sxcu больше 1 МБ: это не файл закачки"));
 }
 
 QTEST_GUILESS_MAIN(tst_SxcuFile)

@@ -58,7 +58,8 @@ QByteArray emulate(const QString& host, const Request& request)
             return S::reply("412 Precondition Failed", "No request type given.");
         if (!filePart(parts, "fileToUpload"))
             return S::reply("412 Precondition Failed", "No files given.");
-        return S::reply("200 OK", litter ? "https://litter.catbox.moe/x9y8z7.png" : "https://files.catbox.moe/ab12cd.png");
+        return S::reply(
+            "200 OK", litter ? "https://litter.catbox.moe/x9y8z7.png" : "https://files.catbox.moe/ab12cd.png");
     }
     if (host == u"0x0.st") {
         if (request.target != "/" || !filePart(parts, "file"))
@@ -67,9 +68,11 @@ QByteArray emulate(const QString& host, const Request& request)
     }
     if (host == u"uguu.se") {
         if (request.target != "/upload?output=json" || !filePart(parts, "files[]"))
-            return S::reply("400 Bad Request", R"~({"success":false,"errorcode":400,"description":"No input file(s)"})~");
-        return S::reply("200 OK", R"({"success":true,"files":[{"hash":"5d41","filename":"shot.png",)"
-                                  R"("url":"https:\/\/n.uguu.se\/AbCdEf.png","size":3000}]})");
+            return S::reply(
+                "400 Bad Request", R"~({"success":false,"errorcode":400,"description":"No input file(s)"})~");
+        return S::reply("200 OK",
+            R"({"success":true,"files":[{"hash":"5d41","filename":"shot.png",)"
+            R"("url":"https:\/\/n.uguu.se\/AbCdEf.png","size":3000}]})");
     }
     // freeimage.host
     if (request.target != "/api/1/upload" || field(parts, "action") != "upload" || field(parts, "format") != "json")
@@ -78,11 +81,13 @@ QByteArray emulate(const QString& host, const Request& request)
         return S::reply("400 Bad Request",
             R"({"status_code":400,"error":{"message":"Invalid API v1 key.","code":100},"status_txt":"Bad Request"})");
     if (!filePart(parts, "source"))
-        return S::reply("400 Bad Request", R"({"status_code":400,"error":{"message":"Empty upload source.","code":130}})");
-    return S::reply("200 OK", R"({"status_code":200,"success":{"message":"image uploaded","code":200},"image":{)"
-                              R"("name":"shot","url":"https:\/\/iili.io\/Ab1.png","url_viewer":"https:\/\/freeimage.host\/i\/Ab1",)"
-                              R"("thumb":{"url":"https:\/\/iili.io\/Ab1.th.png"},"medium":{"url":"https:\/\/iili.io\/Ab1.md.png"}},)"
-                              R"("status_txt":"OK"})");
+        return S::reply(
+            "400 Bad Request", R"({"status_code":400,"error":{"message":"Empty upload source.","code":130}})");
+    return S::reply("200 OK",
+        R"({"status_code":200,"success":{"message":"image uploaded","code":200},"image":{)"
+        R"("name":"shot","url":"https:\/\/iili.io\/Ab1.png","url_viewer":"https:\/\/freeimage.host\/i\/Ab1",)"
+        R"("thumb":{"url":"https:\/\/iili.io\/Ab1.th.png"},"medium":{"url":"https:\/\/iili.io\/Ab1.md.png"}},)"
+        R"("status_txt":"OK"})");
 }
 
 // The shipped profile, aimed at the local server instead of the host.
@@ -138,8 +143,8 @@ void tst_SxcuProfiles::uploads_data()
     QTest::addColumn<QString>("preview");
 
     QTest::newRow("catbox.moe") << "catbox.moe" << 209715200 << "https://files.catbox.moe/ab12cd.png" << QString();
-    QTest::newRow("litterbox.catbox.moe") << "litterbox.catbox.moe" << 1073741824
-                                          << "https://litter.catbox.moe/x9y8z7.png" << QString();
+    QTest::newRow("litterbox.catbox.moe")
+        << "litterbox.catbox.moe" << 1073741824 << "https://litter.catbox.moe/x9y8z7.png" << QString();
     QTest::newRow("0x0.st") << "0x0.st" << 268435456 << "https://0x0.st/Xy1.png" << QString();
     QTest::newRow("uguu.se") << "uguu.se" << 134217728 << "https://n.uguu.se/AbCdEf.png" << QString();
     QTest::newRow("freeimage.host") << "freeimage.host" << 33554432 << "https://iili.io/Ab1.png"
@@ -167,7 +172,8 @@ void tst_SxcuProfiles::uploads()
     QCOMPARE(rig.uploader.ImageLink(), link);
     QCOMPARE(rig.uploader.PreviewLink(), preview.isEmpty() ? link : preview);
     const QList<Part> parts = HttpFixtureServer::parts(server.requests().first());
-    const auto sent = std::find_if(parts.begin(), parts.end(), [](const Part& part) { return !part.fileName.isEmpty(); });
+    const auto sent
+        = std::find_if(parts.begin(), parts.end(), [](const Part& part) { return !part.fileName.isEmpty(); });
     QVERIFY(sent != parts.end());
     QCOMPARE(sent->fileName, QByteArray("shot.png"));
     QCOMPARE(sent->contentType, QByteArray("image/png"));
@@ -188,9 +194,12 @@ void tst_SxcuProfiles::hostErrors_data()
     QTest::addColumn<QString>("fileFormName");
     QTest::addColumn<QString>("detail");
 
-    QTest::newRow("freeimage.host, wrong key") << "freeimage.host" << "key" << QString() << "Invalid API v1 key.";
-    QTest::newRow("uguu.se, no file") << "uguu.se" << QString() << "file" << "No input file(s)";
-    QTest::newRow("catbox.moe, no file") << "catbox.moe" << QString() << "file" << "No files given.";
+    QTest::newRow("freeimage.host, wrong key") << "freeimage.host"
+                                               << "key" << QString() << "Invalid API v1 key.";
+    QTest::newRow("uguu.se, no file") << "uguu.se" << QString() << "file"
+                                      << "No input file(s)";
+    QTest::newRow("catbox.moe, no file") << "catbox.moe" << QString() << "file"
+                                         << "No files given.";
 }
 
 void tst_SxcuProfiles::hostErrors()

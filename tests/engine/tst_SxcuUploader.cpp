@@ -38,8 +38,9 @@ auto environment(const char* name, const QByteArray& value)
     });
 }
 
-const QByteArray LinksJson = R"({"data":{"url":"https:\/\/i.example\/a.png","thumb":{"url":"https:\/\/i.example\/t.png"},)"
-                             R"("delete":"https:\/\/i.example\/del\/k"}})";
+const QByteArray LinksJson
+    = R"({"data":{"url":"https:\/\/i.example\/a.png","thumb":{"url":"https:\/\/i.example\/t.png"},)"
+      R"("delete":"https:\/\/i.example\/del\/k"}})";
 
 } // namespace
 
@@ -112,18 +113,17 @@ void tst_SxcuUploader::multipartRequestOverHttps()
     QByteArray boundary = type.mid(type.indexOf('=') + 1);
     if (boundary.startsWith('"'))
         boundary = boundary.mid(1, boundary.size() - 2);
-    const QByteArray expected = "--" + boundary
-        + "\r\nContent-Disposition: form-data; name=\"expires\"\r\n\r\n24\r\n--" + boundary
-        + "\r\nContent-Disposition: form-data; name=\"title\"\r\n\r\n" + QStringLiteral("Снимок shot 1.png").toUtf8()
-        + "\r\n--" + boundary
+    const QByteArray expected = "--" + boundary + "\r\nContent-Disposition: form-data; name=\"expires\"\r\n\r\n24\r\n--"
+        + boundary + "\r\nContent-Disposition: form-data; name=\"title\"\r\n\r\n"
+        + QStringLiteral("Снимок shot 1.png").toUtf8() + "\r\n--" + boundary
         + "\r\nContent-Disposition: form-data; name=\"file\"; filename=\"shot 1.png\"\r\nContent-Type: image/png"
           "\r\n\r\n"
         + picture + "\r\n--" + boundary + "--\r\n";
     QCOMPARE(request.body, expected);
 
     QCOMPARE(rig.statuses.first(), QStringLiteral("Соединение с 127.0.0.1:%1...").arg(server.port()));
-    QVERIFY(rig.statuses.contains(QStringLiteral("Загрузка изображения на сервер: 68 Кб из %1 Кб передано")
-                                      .arg(request.body.size() / 1024)));
+    QVERIFY(rig.statuses.contains(
+        QStringLiteral("Загрузка изображения на сервер: 68 Кб из %1 Кб передано").arg(request.body.size() / 1024)));
     QVERIFY(rig.statuses.contains(QStringLiteral("Изображение отправлено, ждем ссылку от сервера...")));
     QCOMPARE(rig.statuses.last(), QStringLiteral("Загрузка завершена"));
     QCOMPARE(rig.countdowns.first(), QStringLiteral("30"));
@@ -175,8 +175,8 @@ void tst_SxcuUploader::untrustedServerFails()
 
     // The trust of the variable comes on top of the system's authorities.
     const QSslConfiguration configuration = TlsTrust::Configuration(m_certificates.authorityFile());
-    QCOMPARE(configuration.caCertificates().size(),
-        QSslConfiguration::systemCaCertificates().size() + 1 - [] {
+    QCOMPARE(
+        configuration.caCertificates().size(), QSslConfiguration::systemCaCertificates().size() + 1 - [] {
             int duplicates = 0;
             const auto system = QSslConfiguration::systemCaCertificates();
             for (qsizetype i = 0; i < system.size(); ++i)
@@ -216,16 +216,16 @@ void tst_SxcuUploader::replies_data()
         << QByteArray("500 Internal Server Error") << QByteArray("  <h1>Oops</h1>\n")
         << QByteArray(R"("ErrorMessage": "{json:error.message}",)") << false << QString()
         << head + "500 Internal Server Error\r\n\r\n<h1>Oops</h1>";
-    QTest::newRow("404 without ErrorMessage, long body cut") << QByteArray("404 Not Found") << QByteArray(400, 'x')
-                                                             << QByteArray() << false << QString()
-                                                             << head + "404 Not Found\r\n\r\n" + QString(300, u'x') + "…";
-    QTest::newRow("200 with an empty body") << QByteArray("200 OK") << QByteArray("\r\n") << QByteArray() << false
-                                            << QString() << unknown;
-    QTest::newRow("200, link without a scheme") << QByteArray("200 OK") << QByteArray("f.example/ab.png")
-                                                << QByteArray() << false << QString() << unknown;
-    QTest::newRow("200, json path missing") << QByteArray("200 OK") << QByteArray(R"({"files":[]})")
-                                            << QByteArray(R"("URL": "{json:files[0].url}",)") << false << QString()
-                                            << unknown;
+    QTest::newRow("404 without ErrorMessage, long body cut")
+        << QByteArray("404 Not Found") << QByteArray(400, 'x') << QByteArray() << false << QString()
+        << head + "404 Not Found\r\n\r\n" + QString(300, u'x') + "…";
+    QTest::newRow("200 with an empty body")
+        << QByteArray("200 OK") << QByteArray("\r\n") << QByteArray() << false << QString() << unknown;
+    QTest::newRow("200, link without a scheme")
+        << QByteArray("200 OK") << QByteArray("f.example/ab.png") << QByteArray() << false << QString() << unknown;
+    QTest::newRow("200, json path missing")
+        << QByteArray("200 OK") << QByteArray(R"({"files":[]})") << QByteArray(R"("URL": "{json:files[0].url}",)")
+        << false << QString() << unknown;
 }
 
 void tst_SxcuUploader::replies()
@@ -265,8 +265,8 @@ void tst_SxcuUploader::redirects_data()
     QTest::addColumn<QByteArray>("followUpMethod");
     QTest::addColumn<QString>("ending");
 
-    QTest::newRow("307 keeps the method and the body") << QByteArray("307 Temporary Redirect") << 1
-                                                       << QByteArray("POST") << QStringLiteral("Загрузка завершена");
+    QTest::newRow("307 keeps the method and the body")
+        << QByteArray("307 Temporary Redirect") << 1 << QByteArray("POST") << QStringLiteral("Загрузка завершена");
     QTest::newRow("303 asks with GET") << QByteArray("303 See Other") << 1 << QByteArray("GET")
                                        << QStringLiteral("Загрузка завершена");
     QTest::newRow("five redirects") << QByteArray("308 Permanent Redirect") << 5 << QByteArray("POST")
@@ -447,8 +447,8 @@ void tst_SxcuUploader::throughTinyproxy()
     server.setHandler([](const Request&) { return HttpFixtureServer::reply("200 OK", "https://f.example/p.png"); });
 
     SxcuRig rig;
-    rig.uploader.setProxy(
-        QNetworkProxy(QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port(), QStringLiteral("user"), password));
+    rig.uploader.setProxy(QNetworkProxy(
+        QNetworkProxy::HttpProxy, QStringLiteral("127.0.0.1"), proxy.port(), QStringLiteral("user"), password));
     QVERIFY(rig.uploader.StartUpload(profile(R"({"RequestURL": "%SERVER%/up", "FileFormName": "f"})", server),
         rig.picture(QStringLiteral("a.png"), pngBytes())));
     QTRY_VERIFY_WITH_TIMEOUT(rig.isIdle(), Wait);

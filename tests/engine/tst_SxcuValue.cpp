@@ -22,8 +22,8 @@ SxcuReply replyWith(const QByteArray& body)
     SxcuReply reply;
     reply.statusCode = 200;
     reply.statusLine = QStringLiteral("200 OK");
-    reply.headers = { { "Content-Type", "application/json" }, { "X-Token", "tok123" },
-        { "X-Json", R"({"a":"from header"})" } };
+    reply.headers
+        = { { "Content-Type", "application/json" }, { "X-Token", "tok123" }, { "X-Json", R"({"a":"from header"})" } };
     reply.body = body;
     reply.url = QStringLiteral("https://host.example/final");
     return reply;
@@ -72,15 +72,14 @@ void tst_SxcuValue::evaluate_data()
     QTest::newRow("json, numbers, booleans, objects")
         << "{json:n} {json:f} {json:b} {json:o} {json:z}"
         << QByteArray(R"({"n":42,"f":1.5,"b":true,"o":{"a":[1]},"z":null})") << R"(42 1.5 true {"a":[1]} )";
-    QTest::newRow("json, unicode escapes") << "{json:t}" << QByteArray(R"({"t":"\u041f\u0440\u0438"})")
-                                           << "При";
+    QTest::newRow("json, unicode escapes") << "{json:t}" << QByteArray(R"({"t":"\u041f\u0440\u0438"})") << "При";
     QTest::newRow("json, missing member") << "<{json:data.nothing.url}>" << data << "<>";
     QTest::newRow("json, index out of range") << "<{json:files[5].url}>" << FilesJson << "<>";
     QTest::newRow("json, index into an object") << "<{json:data[0]}>" << data << "<>";
     QTest::newRow("json, body not json") << "<{json:a}>" << QByteArray("<html>") << "<>";
     QTest::newRow("json of a header") << "{json:{header:X-Json}|a}" << QByteArray() << "from header";
-    QTest::newRow("json of the body named explicitly") << "https://x/{json:{response}|data.url}" << data
-                                                       << "https://x/https://i.example/a.png";
+    QTest::newRow("json of the body named explicitly")
+        << "https://x/{json:{response}|data.url}" << data << "https://x/https://i.example/a.png";
     QTest::newRow("xml, index among siblings") << "{xml:/rsp/image[2]/url}" << ImageXml << "u2";
     QTest::newRow("xml, first of several") << "{xml:/rsp/image/url}" << ImageXml << "u1";
     QTest::newRow("xml, only a later sibling has it") << "{xml:/rsp/image/thumb/url}" << ImageXml << "t2";
@@ -165,17 +164,16 @@ void tst_SxcuValue::oldSyntax_data()
     QTest::newRow("regex list, second entry, named group, braces and bar")
         << "$regex:2|v$" << QStringList { "unused", R"~("id":"(?<v>\w{3}|zz)")~" }
         << R"~({regex:"id":"(?<v>\\w\{3\}\|zz)"|v})~" << body << "abc";
-    QTest::newRow("regex list, entry missing") << "<$regex:3|1$>" << QStringList { "x" } << "<{regex:|1}>" << body
-                                               << "<>";
+    QTest::newRow("regex list, entry missing")
+        << "<$regex:3|1$>" << QStringList { "x" } << "<{regex:|1}>" << body << "<>";
     QTest::newRow("literal dollar and braces")
         << "\\$5 {x} $response$" << QStringList() << "$5 \\{x\\} {response}" << QByteArray("ok") << "$5 {x} ok";
-    QTest::newRow("function without arguments") << "$filename$" << QStringList() << "{filename}" << QByteArray()
-                                                 << "f.png";
-    QTest::newRow("unknown name stays text")
-        << "$notfunc$ and $ alone" << QStringList() << "$notfunc$ and $ alone" << QByteArray()
-        << "$notfunc$ and $ alone";
-    QTest::newRow("header and backslash") << "a\\b $header:X-Token$" << QStringList() << "a\\\\b {header:X-Token}"
-                                          << QByteArray() << "a\\b tok123";
+    QTest::newRow("function without arguments")
+        << "$filename$" << QStringList() << "{filename}" << QByteArray() << "f.png";
+    QTest::newRow("unknown name stays text") << "$notfunc$ and $ alone" << QStringList() << "$notfunc$ and $ alone"
+                                             << QByteArray() << "$notfunc$ and $ alone";
+    QTest::newRow("header and backslash")
+        << "a\\b $header:X-Token$" << QStringList() << "a\\\\b {header:X-Token}" << QByteArray() << "a\\b tok123";
 }
 
 void tst_SxcuValue::oldSyntax()

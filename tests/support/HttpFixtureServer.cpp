@@ -33,7 +33,8 @@ QByteArray headerOf(const HttpFixtureServer::Headers& headers, const QByteArray&
 // The value of a parameter (name="value" or name=value) of a header value.
 QByteArray parameter(const QByteArray& headerValue, const QByteArray& name)
 {
-    const QRegularExpression pattern(QStringLiteral("(?:^|;)\\s*%1=(?:\"([^\"]*)\"|([^;]*))").arg(QString::fromLatin1(name)));
+    const QRegularExpression pattern(
+        QStringLiteral("(?:^|;)\\s*%1=(?:\"([^\"]*)\"|([^;]*))").arg(QString::fromLatin1(name)));
     const QRegularExpressionMatch match = pattern.match(QString::fromUtf8(headerValue));
     if (!match.hasMatch())
         return {};

@@ -22,12 +22,13 @@ bool TestCertificates::create()
                    QStringLiteral("-subj"), QStringLiteral("/CN=Pictoferry Test CA") })
         && run(QStringList { QStringLiteral("req") } + newKey
             + QStringList { QStringLiteral("-keyout"), keyFile(), QStringLiteral("-out"),
-                m_dir.filePath(QStringLiteral("server.csr")), QStringLiteral("-subj"), QStringLiteral("/CN=127.0.0.1") })
+                m_dir.filePath(QStringLiteral("server.csr")), QStringLiteral("-subj"),
+                QStringLiteral("/CN=127.0.0.1") })
         && run({ QStringLiteral("x509"), QStringLiteral("-req"), QStringLiteral("-in"),
-            m_dir.filePath(QStringLiteral("server.csr")), QStringLiteral("-CA"), authorityFile(), QStringLiteral("-CAkey"),
-            m_dir.filePath(QStringLiteral("ca.key")), QStringLiteral("-CAcreateserial"), QStringLiteral("-out"),
-            certificateFile(), QStringLiteral("-days"), QStringLiteral("2"), QStringLiteral("-extfile"),
-            extensions.fileName() });
+            m_dir.filePath(QStringLiteral("server.csr")), QStringLiteral("-CA"), authorityFile(),
+            QStringLiteral("-CAkey"), m_dir.filePath(QStringLiteral("ca.key")), QStringLiteral("-CAcreateserial"),
+            QStringLiteral("-out"), certificateFile(), QStringLiteral("-days"), QStringLiteral("2"),
+            QStringLiteral("-extfile"), extensions.fileName() });
 }
 
 bool TestCertificates::run(const QStringList& arguments)
