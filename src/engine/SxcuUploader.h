@@ -1,0 +1,128 @@
+#pragma once
+
+#include "engine/SxcuFile.h"
+
+#include <QNetworkProxy>
+#include <QNetworkReply>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+
+class QFile;
+class QNetworkAccessManager;
+class QTimer;
+class SxcuPrompter;
+struct SxcuReply;
+
+// Sends a picture to a host as a custom-uploader file describes it and reads the links from the reply.
+// It speaks HTTP/1.1 or HTTPS through Qt Network, directly or through an HTTP proxy, streams the picture
+// from its file, follows up to five redirects (never from https to http) and counts down the reply like
+// the script engine does. Like the script engine it tells a window what to show only through signals
+// with the same meaning (status line, upload and stop buttons, link types, countdown, end of upload), so
+// it runs without a window.
+//
+// One upload at a time; every ending restores the upload button and stops the countdown.
+class SxcuUploader final : public QObject
+{
+    Q_OBJECT
+
+public:
+    static constexpr int DefaultCountdownIntervalMs = 1000;
+    static constexpr qint16 ReplyTimeoutSeconds = 30;
+    static constexpr qint64 MaxReplyBytes = qint64(64) * 1024 * 1024;
+    static constexpr int MaxRedirects = 5;
+    // How much of a failed reply's body the failure message shows.
+    static constexpr int ShownBodyChars = 300;
+
+    explicit SxcuUploader(int countdownIntervalMs = DefaultCountdownIntervalMs, QObject* parent = nullptr);
+    ~SxcuUploader() override;
+
+    // "Pictoferry/<version>", sent unless the file names its own User-Agent.
+    static QString DefaultUserAgent();
+
+    // The proxy of the next uploads: QNetworkProxy(HttpProxy, host, port, user, password) for Basic
+    // authorization, or NoProxy (the default; the environment's proxy variables are never used).
+    void setProxy(const QNetworkProxy& proxy);
+    // Who answers {select:} and {inputbox:}; not owned. None: the first choice and the default text.
+    void setPrompter(SxcuPrompter* prompter) { m_prompter = prompter; }
+
+    // Starts sending the picture to the host of the file. Refuses an empty image path, a file with a
+    // problem and an unreadable picture with a failure message. Does nothing while an upload runs. True
+    // when the upload began.
+    bool StartUpload(const SxcuFile& file, const QString& imagePath);
+    // The stop button: ends a running upload with "Закачка прервана".
+    void StopUpload();
+
+    bool isRunning() const { return m_reply != nullptr; }
+    bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
+    bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
+    bool isCountdownActive() const;
+    QString statusText() const { return m_status; }
+    QString countdownText() const { return m_countdown; }
+
+    QString CurrentImagePath() const { return m_currentImagePath; }
+    QString ProfileName() const { return m_file.Name; }
+    QString ImageLink() const { return m_imageLink; }
+    QString PreviewLink() const { return m_previewLink; }
+    QString DeletionLink() const { return m_deletionLink; }
+
+signals:
+    void statusChanged(const QString& text);
+    // The upload button visible and the stop button hidden (true), or the other way round (false).
+    void uploadButtonsChanged(bool uploadVisible);
+    void linkTypesEnabledChanged(bool enabled);
+    // The seconds left of the reply countdown, or empty.
+    void countdownChanged(const QString& text);
+    // The host answered: success when it gave a usable image link. The links and the image path are
+    // final when this is emitted. On failure the status then becomes "Ошибка загрузки" and
+    // failureMessage follows. The uploader must not be deleted synchronously from a connected slot.
+    void finished(bool success);
+    // A message box to show, with the error icon.
+    void failureMessage(const QString& text, const QString& title);
+
+private:
+    QNetworkRequest buildRequest(const QUrl& url, const QString& mimeType) const;
+    QUrl requestUrl() const;
+    QNetworkReply* send(QNetworkRequest request, const QString& mimeType);
+
+    void onUploadProgress(qint64 sent, qint64 total);
+    void onDownloadProgress(qint64 received, qint64 total);
+    void onReplyFinished();
+    void onCountdownTick();
+    void StartReplyTimeout();
+    void StopReplyTimeout();
+
+    void evaluateReply(const SxcuReply& reply);
+    QString failureText(const SxcuReply& reply) const;
+    QString transportErrorStatus(QNetworkReply::NetworkError error, const QString& description) const;
+
+    void dropReply();
+    void endUpload(const QString& status);
+    void refuse(const QString& status, const QString& text, const QString& title);
+
+    void setStatus(const QString& text);
+    void setUploadVisible(bool visible);
+    void setLinkTypesEnabled(bool enabled);
+    void setCountdown(const QString& text);
+
+    QNetworkAccessManager* m_network = nullptr;
+    QTimer* m_toTimer = nullptr;
+    QNetworkProxy m_proxy { QNetworkProxy::NoProxy };
+    SxcuPrompter* m_prompter = nullptr;
+
+    SxcuFile m_file;
+    QPointer<QNetworkReply> m_reply;
+    QFile* m_picture = nullptr; // owned by the reply's body
+    qint16 m_timeoutLeft = 0;
+    bool m_requestSent = false;
+
+    QString m_currentImagePath;
+    QString m_imageLink;
+    QString m_previewLink;
+    QString m_deletionLink;
+
+    QString m_status;
+    QString m_countdown;
+    bool m_uploadVisible = true;
+    bool m_linkTypesEnabled = true;
+};
