@@ -31,7 +31,8 @@ std::pair<QByteArray, bool> parseServer(const QByteArray& value)
         const QByteArray scheme = tls ? "https://" : "http://";
         if (value.left(scheme.size()).toLower() == scheme) {
             const QByteArray rest = value.mid(scheme.size());
-            return { rest.left(rest.indexOf('/')), tls };
+            const qsizetype slash = rest.indexOf('/');
+            return { slash < 0 ? rest : rest.left(slash), tls };
         }
     }
     return { value, false };
