@@ -4,6 +4,7 @@
 #include "support/TestCertificates.h"
 #include "support/TinyProxy.h"
 
+#include <QSslSocket>
 #include <QTest>
 
 namespace
@@ -12,21 +13,6 @@ namespace
 constexpr int Wait = 30000;
 
 const QString TlsErrorStatus = QStringLiteral("Ошибка защищённого соединения");
-
-QByteArray ok(const QByteArray& body)
-{
-    return ScriptedHttpServer::httpReply("200 OK", body);
-}
-
-void useProxy(Settings& settings, quint16 port, bool auth, const QString& password)
-{
-    settings.UseProxy = true;
-    settings.ProxyHost = QStringLiteral("127.0.0.1");
-    settings.ProxyPort = QString::number(port);
-    settings.ProxyAuth = auth;
-    settings.ProxyUser = QStringLiteral("pictoferry");
-    settings.ProxyPassword = password;
-}
 
 } // namespace
 
@@ -80,21 +66,23 @@ void tst_UploadEngineTls::sequences_data()
     const QByteArray plain = "SEND:post.txt\r\nLINK:href=\"*\"\r\nTHLINK:src=\"*\"\r\nEND:\r\n";
     QTest::newRow("https: relative link gets the https prefix, a complete preview link is kept")
         << true << "SERVER:https://%HOST%\r\n" + plain
-        << QList<QByteArray> { ok("<a href=\"i/1.png\"><img src=\"https://cdn.example/t/1.png\"></a>") }
+        << QList<QByteArray> { EngineRig::ok("<a href=\"i/1.png\"><img src=\"https://cdn.example/t/1.png\"></a>") }
         << QStringLiteral("https://%HOST%/i/1.png") << QStringLiteral("https://cdn.example/t/1.png");
     QTest::newRow("https: link with the host, preview link already http://")
         << true << "SERVER:https://%HOST%/\r\n" + plain
-        << QList<QByteArray> { ok("<a href=\"%HOST%/i/2.png\"><img src=\"http://cdn.example/t/2.png\"></a>") }
+        << QList<QByteArray> { EngineRig::ok(
+               "<a href=\"%HOST%/i/2.png\"><img src=\"http://cdn.example/t/2.png\"></a>") }
         << QStringLiteral("https://%HOST%/i/2.png") << QStringLiteral("http://cdn.example/t/2.png");
     QTest::newRow("http:// is the plain connection")
         << false << "SERVER:http://%HOST%\r\n" + plain
-        << QList<QByteArray> { ok("<a href=\"i/3.png\"><img src=\"https://cdn.example/t/3.png\"></a>") }
+        << QList<QByteArray> { EngineRig::ok("<a href=\"i/3.png\"><img src=\"https://cdn.example/t/3.png\"></a>") }
         << QStringLiteral("http://%HOST%/i/3.png") << QStringLiteral("https://cdn.example/t/3.png");
     QTest::newRow("https: two stages, CONNECT keeps the scheme")
         << true
         << QByteArray("SERVER:https://%HOST%\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"https://*\"\r\nCONNECT:\r\n"
                       "GOTOLINK:/result\r\nLINK:href=\"https://*\"\r\nTHLINK:src=\"*\"\r\nEND:\r\n")
-        << QList<QByteArray> { ok("<a goto=\"https://%HOST%/result\">"), ok("<a href=\"https://%HOST%/i/9.png\">") }
+        << QList<QByteArray> { EngineRig::ok("<a goto=\"https://%HOST%/result\">"),
+               EngineRig::ok("<a href=\"https://%HOST%/i/9.png\">") }
         << QStringLiteral("https://%HOST%/i/9.png") << QStringLiteral("https://%HOST%/error");
 }
 
@@ -123,6 +111,9 @@ void tst_UploadEngineTls::sequences()
     QVERIFY2(rig.finished == QList<bool> { true }, qPrintable(rig.statuses.join(QLatin1Char('|'))));
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.engine->isServerTls(), tls);
+    // Plain http uses no TLS machinery at all.
+    QVERIFY(rig.engine->findChild<QTcpSocket*>(QStringLiteral("WS")));
+    QCOMPARE(rig.engine->findChild<QSslSocket*>() != nullptr, tls);
     QCOMPARE(rig.engine->ServerHost(), QString::fromLatin1(rig.host()));
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(link));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(preview));
@@ -192,11 +183,11 @@ void tst_UploadEngineTls::tunnelThroughTinyproxy_data()
     QTest::addColumn<QString>("status");
 
     QTest::newRow("right credentials") << true << QStringLiteral("secret") << QString();
-    QTest::newRow("no credentials: 407")
-        << false << QString() << QStringLiteral("Необходима авторизация на прокси-сервере");
+    QTest::newRow("no credentials: 407") << false << QString()
+                                         << QStringLiteral("Необходима авторизация на прокси-сервере");
     // tinyproxy refuses a wrong password with "401 Unauthorized".
-    QTest::newRow("wrong password")
-        << true << QStringLiteral("wrong") << QStringLiteral("Прокси-сервер не открыл туннель: HTTP/1.0 401 Unauthorized");
+    QTest::newRow("wrong password") << true << QStringLiteral("wrong")
+                                    << QStringLiteral("Прокси-сервер не открыл туннель: HTTP/1.0 401 Unauthorized");
 }
 
 // An https profile through a real proxy: a CONNECT tunnel with the proxy's credentials, TLS with the origin
@@ -214,10 +205,10 @@ void tst_UploadEngineTls::tunnelThroughTinyproxy()
 
     EngineRig rig;
     QVERIFY(rig.server.startTls(m_certificates.serverConfiguration(TestCertificates::Server::Valid)));
-    useProxy(rig.settings, proxy.port(), auth, password);
+    rig.useProxy(proxy.port(), auth, password);
     rig.writeProfile("SERVER:https://%HOST%\r\nSEND:post.txt\r\nLINK:href=\"*\"\r\nEND:\r\n");
     rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.server.enqueue(ScriptedHttpServer::reply(ok("<a href=\"i/1.png\">")));
+    rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok("<a href=\"i/1.png\">")));
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
@@ -265,11 +256,10 @@ void tst_UploadEngineTls::proxyRefusesTheTunnel()
 
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    useProxy(rig.settings, rig.server.port(), auth, QStringLiteral("secret"));
+    rig.useProxy(rig.server.port(), auth, QStringLiteral("secret"));
     rig.writeProfile("SERVER:https://img.example:8443\r\nSEND:post.txt\r\nLINK:href=\"*\"\r\nEND:\r\n");
     rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
-    rig.server.enqueue(
-        answer.isEmpty() ? ScriptedHttpServer::closeWithoutReply() : ScriptedHttpServer::reply(answer));
+    rig.server.enqueue(answer.isEmpty() ? ScriptedHttpServer::closeWithoutReply() : ScriptedHttpServer::reply(answer));
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
@@ -277,7 +267,8 @@ void tst_UploadEngineTls::proxyRefusesTheTunnel()
     QCOMPARE(rig.server.requests(), QList<QByteArray> { request });
     QCOMPARE(rig.engine->statusText(), status);
     QVERIFY(rig.finished.isEmpty());
-    QCOMPARE(rig.statuses.first(), QStringLiteral("Соединение с img.example:8443(127.0.0.1:%1...").arg(rig.server.port()));
+    QCOMPARE(
+        rig.statuses.first(), QStringLiteral("Соединение с img.example:8443(127.0.0.1:%1...").arg(rig.server.port()));
 }
 
 QTEST_MAIN(tst_UploadEngineTls)

@@ -90,8 +90,8 @@ bool TestCertificates::makeCa(const QString& name)
         QStringLiteral("-x509"), QStringLiteral("-newkey"), QStringLiteral("ec"), QStringLiteral("-pkeyopt"),
         QStringLiteral("ec_paramgen_curve:prime256v1"), QStringLiteral("-nodes"), QStringLiteral("-keyout"),
         name + QStringLiteral(".key"), QStringLiteral("-out"), name + QStringLiteral(".pem"), QStringLiteral("-days"),
-        QStringLiteral("3650"), QStringLiteral("-subj"), QStringLiteral("/CN=") + name,
-        QStringLiteral("-extensions"), QStringLiteral("ca_ext") });
+        QStringLiteral("3650"), QStringLiteral("-subj"), QStringLiteral("/CN=") + name, QStringLiteral("-extensions"),
+        QStringLiteral("ca_ext") });
 }
 
 bool TestCertificates::makeServer(
