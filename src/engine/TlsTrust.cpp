@@ -1,9 +1,25 @@
 #include "TlsTrust.h"
 
+#include <QFile>
 #include <QSslCertificate>
 
 namespace TlsTrust
 {
+
+QList<QSslCertificate> ExtraCertificates()
+{
+    return ExtraCertificates(qEnvironmentVariable("SSL_CERT_FILE"));
+}
+
+QList<QSslCertificate> ExtraCertificates(const QString& path)
+{
+    if (path.isEmpty())
+        return {};
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QSslCertificate::fromData(file.readAll(), QSsl::Pem);
+}
 
 QSslConfiguration Configuration()
 {
@@ -13,19 +29,10 @@ QSslConfiguration Configuration()
 QSslConfiguration Configuration(const QString& extraCertificateFile)
 {
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
-    if (extraCertificateFile.isEmpty())
-        return configuration;
-    const QList<QSslCertificate> extra = QSslCertificate::fromPath(extraCertificateFile, QSsl::Pem);
-    if (extra.isEmpty())
-        return configuration;
-    // Naming the authorities explicitly ends the loading of the system's ones on demand, so they are
-    // named too.
-    QList<QSslCertificate> authorities = configuration.caCertificates();
-    for (const QSslCertificate& certificate : QSslConfiguration::systemCaCertificates() + extra) {
-        if (!authorities.contains(certificate))
-            authorities.append(certificate);
-    }
-    configuration.setCaCertificates(authorities);
+    configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
+    const QList<QSslCertificate> extra = ExtraCertificates(extraCertificateFile);
+    if (!extra.isEmpty())
+        configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + extra);
     return configuration;
 }
 

@@ -1,19 +1,22 @@
 #pragma once
 
 #include <QSslConfiguration>
-#include <QString>
+#include <QSslSocket>
 
-// Which certificates an HTTPS connection of the program trusts: Qt's default configuration (the
-// system's certificate authorities), and in addition the certificates of the PEM file that the
-// environment variable SSL_CERT_FILE names, when it is set. A company proxy's own authority, or a test
-// server's, is trusted this way without touching the system's store.
+// The certificates an https connection trusts: the system's store, plus the PEM certificates of the file
+// named by the SSL_CERT_FILE environment variable when it is set (the convention of OpenSSL, curl and
+// Python; a user trusts a self-hosted server's own CA this way). Verification of the peer is always on.
 namespace TlsTrust
 {
 
-// The configuration for the environment of this process.
+// The configuration for a client connection; the variable is read at each call.
 QSslConfiguration Configuration();
 
-// The same with the extra certificates of that file (none when the path is empty or unreadable).
+// The same with the certificates of the given PEM file in place of SSL_CERT_FILE's.
 QSslConfiguration Configuration(const QString& extraCertificateFile);
+
+// The certificates of the SSL_CERT_FILE file; none when it is unset or unreadable.
+QList<QSslCertificate> ExtraCertificates();
+QList<QSslCertificate> ExtraCertificates(const QString& path);
 
 } // namespace TlsTrust

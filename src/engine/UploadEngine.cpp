@@ -2,7 +2,9 @@
 
 #include "engine/ByteArrayRequestSource.h"
 #include "engine/Cookies.h"
+#include "engine/ProxyTunnel.h"
 #include "engine/ServerCatalogue.h"
+#include "engine/TlsTrust.h"
 #include "platform/MessageBox.h"
 #include "settings/Ini.h"
 #include "settings/OptionsModule.h"
@@ -10,28 +12,36 @@
 #include <QDir>
 #include <QNetworkProxy>
 #include <QSslSocket>
+#include <QTcpSocket>
 #include <QTimer>
-
-#include <algorithm>
 
 namespace
 {
 
 constexpr quint16 HttpPort = 80;
+constexpr quint16 HttpsPort = 443;
+// A proxy's answer to CONNECT is a few header lines; more without their end is no proxy.
+constexpr qsizetype MaxTunnelAnswerBytes = 64 * 1024;
 
-// A host may end in ":port"; anything else connects to the default port.
-std::pair<QString, quint16> splitHostPort(const QByteArray& hostAndPort, quint16 defaultPort)
+// The value of a SERVER line: "https://host[:port]" (TLS), "http://host[:port]" or the bare
+// "host[:port]"; with a scheme, anything from a "/" after the host on is left out.
+std::pair<QByteArray, bool> parseServer(const QByteArray& value)
 {
-    const qsizetype colon = hostAndPort.lastIndexOf(':');
-    if (colon > 0) {
-        const QByteArray digits = hostAndPort.mid(colon + 1);
-        bool ok = false;
-        const uint port = digits.toUInt(&ok);
-        const bool allDigits = std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; });
-        if (ok && allDigits && port > 0 && port <= 65535)
-            return { QString::fromLocal8Bit(hostAndPort.left(colon)), static_cast<quint16>(port) };
+    for (const bool tls : { true, false }) {
+        const QByteArray scheme = tls ? "https://" : "http://";
+        if (value.left(scheme.size()).toLower() == scheme) {
+            const QByteArray rest = value.mid(scheme.size());
+            const qsizetype slash = rest.indexOf('/');
+            return { slash < 0 ? rest : rest.left(slash), tls };
+        }
     }
-    return { QString::fromLocal8Bit(hostAndPort), defaultPort };
+    return { value, false };
+}
+
+bool isTlsFailure(QAbstractSocket::SocketError error)
+{
+    return error == QAbstractSocket::SslHandshakeFailedError || error == QAbstractSocket::SslInternalError
+        || error == QAbstractSocket::SslInvalidUserDataError;
 }
 
 // A proxy that demands authorization answers with the status code 407 right after the version.
@@ -64,6 +74,8 @@ QByteArray failureStatusLine(const QByteArray& reply)
 const QString UploadFailedTitle = QStringLiteral("Ошибка загрузки");
 const QString TimeoutStatus = QStringLiteral("Сервер не отдал ссылку. Таймаут.");
 const QString ErrorTitle = QStringLiteral("Ошибка");
+const QString TlsErrorStatus = QStringLiteral("Ошибка защищённого соединения");
+const QString ProxyAuthorizationStatus = QStringLiteral("Необходима авторизация на прокси-сервере");
 
 } // namespace
 
@@ -71,24 +83,16 @@ UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int 
     : QObject(parent)
     , m_programFolder(std::move(programFolder))
     , m_settings(settings)
-    , m_ws(new QSslSocket(this))
     , m_mt(new QTimer(this))
     , m_toTimer(new QTimer(this))
     , m_waitLimit(new QTimer(this))
 {
-    m_ws->setObjectName(QStringLiteral("WS"));
-    m_ws->setProxy(QNetworkProxy::NoProxy);
     m_mt->setObjectName(QStringLiteral("MT"));
     m_mt->setInterval(StepIntervalMs);
     m_toTimer->setObjectName(QStringLiteral("TOTimer"));
     m_toTimer->setInterval(countdownIntervalMs);
     m_waitLimit->setInterval(countdownIntervalMs);
 
-    connect(m_ws, &QSslSocket::connected, this, &UploadEngine::onConnected);
-    connect(m_ws, &QSslSocket::readyRead, this, &UploadEngine::onDataArrival);
-    connect(m_ws, &QSslSocket::bytesWritten, this, &UploadEngine::onSendProgress);
-    connect(m_ws, &QSslSocket::disconnected, this, &UploadEngine::onDisconnected);
-    connect(m_ws, &QSslSocket::errorOccurred, this, &UploadEngine::onSocketError);
     connect(m_mt, &QTimer::timeout, this, &UploadEngine::Compiler);
     connect(m_toTimer, &QTimer::timeout, this, &UploadEngine::onCountdownTick);
     connect(m_waitLimit, &QTimer::timeout, this, &UploadEngine::onWaitLimitTick);
@@ -98,6 +102,8 @@ UploadEngine::~UploadEngine()
 {
     // The socket must not report anything into a half-destroyed engine.
     m_connectionOpen = false;
+    if (!m_ws)
+        return;
     m_ws->disconnect(this);
     m_ws->abort();
 }
@@ -217,7 +223,7 @@ void UploadEngine::commandServer(const QByteArray& value)
 {
     if (!requireNoConnection())
         return;
-    m_serverHost = value;
+    std::tie(m_serverHost, m_serverTls) = parseServer(value);
     m_imageLink.clear();
     m_previewLink.clear();
     setLinkTypesEnabled(false);
@@ -243,7 +249,7 @@ void UploadEngine::connectToServer()
         connectSocket(m_settings.ProxyHost.toLocal8Bit(), static_cast<quint16>(m_settings.ProxyPort.toUShort()), true);
     } else {
         setStatus(QStringLiteral("Соединение с ") + ServerHost() + QStringLiteral("..."));
-        connectSocket(m_serverHost, HttpPort, false);
+        connectSocket(m_serverHost, m_serverTls ? HttpsPort : HttpPort, false);
     }
 }
 
@@ -325,9 +331,12 @@ QString UploadEngine::extractLink(const QByteArray& value)
     QByteArray pattern = value;
     pattern.replace("(+)", "\n");
     m_session.FoundText = Data::ExtractBetween(pattern, m_session.ReplyBuffer);
+    // A link that comes complete with its scheme is kept as it is.
+    if (m_session.FoundText.startsWith("http://") || m_session.FoundText.startsWith("https://"))
+        return QString::fromLocal8Bit(m_session.FoundText);
     if (!m_session.FoundText.contains(m_serverHost))
         m_session.FoundText = m_serverHost + '/' + m_session.FoundText;
-    m_session.FoundText.prepend("http://");
+    m_session.FoundText.prepend(m_serverTls ? "https://" : "http://");
     return QString::fromLocal8Bit(m_session.FoundText);
 }
 
@@ -359,7 +368,7 @@ void UploadEngine::commandEnd()
 
 bool UploadEngine::requireNoConnection()
 {
-    if (!m_connectionOpen && m_ws->state() == QAbstractSocket::UnconnectedState)
+    if (!m_connectionOpen && (!m_ws || m_ws->state() == QAbstractSocket::UnconnectedState))
         return true;
     endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName
         + QStringLiteral(": соединение уже открыто, ответ сервера не получен"));
@@ -368,7 +377,7 @@ bool UploadEngine::requireNoConnection()
 
 bool UploadEngine::requireConnection()
 {
-    if (m_connectionOpen && m_ws->state() == QAbstractSocket::ConnectedState)
+    if (m_connectionOpen && m_ws && m_ws->state() == QAbstractSocket::ConnectedState)
         return true;
     endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName
         + QStringLiteral(": запрос без соединения с сервером"));
@@ -388,7 +397,8 @@ void UploadEngine::sendRequest(const QByteArray& request)
 
 Data::ProxyRoute UploadEngine::proxyRoute() const
 {
-    if (!m_viaProxy)
+    // Requests through a tunnel are the origin's own, without anything for the proxy.
+    if (!m_viaProxy || m_tls)
         return {};
     return { true, m_settings.ProxyAuth, m_settings.ProxyUser, m_settings.ProxyPassword };
 }
@@ -403,21 +413,65 @@ void UploadEngine::awaitSocket()
 
 void UploadEngine::connectSocket(const QByteArray& hostAndPort, quint16 defaultPort, bool viaProxy)
 {
-    const auto [host, port] = splitHostPort(hostAndPort, defaultPort);
+    const auto [host, port] = ProxyTunnel::SplitHostPort(hostAndPort, defaultPort);
     awaitSocket();
+    useSocket(m_serverTls);
     m_connectionOpen = true;
     m_viaProxy = viaProxy;
+    m_tunnel = m_tls && viaProxy ? Tunnel::Requested : Tunnel::None;
+    m_tunnelAnswer.clear();
+    m_tlsErrors.clear();
     startWaitLimit();
-    m_ws->connectToHost(host, port);
+    if (m_tls && !viaProxy) {
+        // The host name is both the name sent for SNI and the one the certificate must carry.
+        tlsSocket()->setSslConfiguration(TlsTrust::Configuration());
+        tlsSocket()->connectToHostEncrypted(QString::fromLocal8Bit(host), port);
+        return;
+    }
+    m_ws->connectToHost(QString::fromLocal8Bit(host), port);
+}
+
+void UploadEngine::useSocket(bool tls)
+{
+    if (m_ws && m_tls == tls)
+        return;
+    if (m_ws) {
+        m_ws->disconnect(this);
+        m_ws->abort();
+        m_ws->deleteLater();
+    }
+    m_tls = tls;
+    if (tls) {
+        auto* socket = new QSslSocket(this);
+        connect(socket, &QSslSocket::encrypted, this, &UploadEngine::onConnected);
+        connect(socket, &QSslSocket::sslErrors, this, &UploadEngine::onSslErrors);
+        m_ws = socket;
+    } else {
+        m_ws = new QTcpSocket(this);
+    }
+    m_ws->setObjectName(QStringLiteral("WS"));
+    m_ws->setProxy(QNetworkProxy::NoProxy);
+    connect(m_ws, &QAbstractSocket::connected, this, &UploadEngine::onTransportConnected);
+    connect(m_ws, &QAbstractSocket::readyRead, this, &UploadEngine::onDataArrival);
+    connect(m_ws, &QAbstractSocket::bytesWritten, this, &UploadEngine::onSendProgress);
+    connect(m_ws, &QAbstractSocket::disconnected, this, &UploadEngine::onDisconnected);
+    connect(m_ws, &QAbstractSocket::errorOccurred, this, &UploadEngine::onSocketError);
+}
+
+QSslSocket* UploadEngine::tlsSocket() const
+{
+    return m_tls ? static_cast<QSslSocket*>(m_ws) : nullptr;
 }
 
 void UploadEngine::closeSocket()
 {
     m_connectionOpen = false;
     m_viaProxy = false;
+    m_tunnel = Tunnel::None;
     m_sender.reset();
     m_waitLimit->stop();
-    m_ws->abort();
+    if (m_ws)
+        m_ws->abort();
     m_replyHandle.close();
 }
 
@@ -436,13 +490,98 @@ void UploadEngine::onWaitLimitTick()
     endUpload(TimeoutStatus);
 }
 
+void UploadEngine::onTransportConnected()
+{
+    if (!m_connectionOpen)
+        return;
+    if (!m_tls) {
+        onConnected();
+        return;
+    }
+    // A TLS connection is reported once its handshake is done.
+    if (m_tunnel == Tunnel::Requested)
+        sendTunnelRequest();
+}
+
+void UploadEngine::sendTunnelRequest()
+{
+    m_tunnel = Tunnel::Awaited;
+    const Data::ProxyRoute route { true, m_settings.ProxyAuth, m_settings.ProxyUser, m_settings.ProxyPassword };
+    m_ws->write(ProxyTunnel::ConnectRequest(m_serverHost, HttpsPort, route));
+}
+
+void UploadEngine::readTunnelAnswer()
+{
+    m_tunnelAnswer.append(m_ws->readAll());
+    const std::optional<QByteArray> statusLine = ProxyTunnel::StatusLine(m_tunnelAnswer);
+    if (!statusLine) {
+        if (m_tunnelAnswer.size() > MaxTunnelAnswerBytes)
+            endTunnel();
+        return;
+    }
+    if (ProxyTunnel::IsOpened(*statusLine)) {
+        startTlsInTunnel();
+        return;
+    }
+    endTunnel();
+}
+
+void UploadEngine::startTlsInTunnel()
+{
+    m_tunnel = Tunnel::Handshake;
+    m_tunnelAnswer.clear();
+    const QString host = QString::fromLocal8Bit(ProxyTunnel::SplitHostPort(m_serverHost, HttpsPort).first);
+    QSslSocket* socket = tlsSocket();
+    socket->setSslConfiguration(TlsTrust::Configuration());
+    socket->setPeerVerifyName(host);
+    socket->startClientEncryption();
+}
+
+// The proxy did not open the tunnel: it demands authorization, refused, or went away.
+void UploadEngine::endTunnel()
+{
+    const std::optional<QByteArray> statusLine = ProxyTunnel::StatusLine(m_tunnelAnswer);
+    if (statusLine && ProxyTunnel::IsAuthorizationDemand(*statusLine)) {
+        endUpload(ProxyAuthorizationStatus);
+        return;
+    }
+    const QByteArray firstLine = m_tunnelAnswer.left(m_tunnelAnswer.indexOf('\n')).trimmed().left(200);
+    endUpload(firstLine.isEmpty()
+            ? QStringLiteral("Прокси-сервер закрыл соединение, не открыв туннель")
+            : QStringLiteral("Прокси-сервер не открыл туннель: ") + QString::fromLocal8Bit(firstLine));
+}
+
+void UploadEngine::onSslErrors(const QList<QSslError>& errors)
+{
+    for (const QSslError& error : errors)
+        m_tlsErrors << error.errorString();
+}
+
+// The handshake failed (a certificate that does not verify, among others): never silently.
+void UploadEngine::endWithTlsError()
+{
+    QStringList reasons = m_tlsErrors;
+    if (reasons.isEmpty())
+        reasons << m_ws->errorString();
+    reasons.removeDuplicates();
+    const QString host = ServerHost();
+    endUpload(TlsErrorStatus);
+    showError(QStringLiteral("Не удалось установить защищённое соединение с ") + host + QStringLiteral(":\r\n")
+            + reasons.join(QStringLiteral("\r\n")),
+        TlsErrorStatus);
+}
+
 void UploadEngine::onConnected()
 {
     if (!m_connectionOpen)
         return;
+    m_tunnel = Tunnel::None;
     m_waitLimit->stop();
     RequestSender::BoundSendBuffer(m_ws);
-    m_replyHandle.take(m_ws->socketDescriptor());
+    // Over TLS the bytes on the wire are encrypted, so a second handle would read nothing of use: an early
+    // reply is what the TLS socket has already decrypted.
+    if (!m_tls)
+        m_replyHandle.take(m_ws->socketDescriptor());
     setStatus(QStringLiteral("connected"));
     m_session.ReplyBuffer.clear();
     Compiler();
@@ -452,6 +591,10 @@ void UploadEngine::onDataArrival()
 {
     if (!m_connectionOpen)
         return;
+    if (m_tunnel == Tunnel::Awaited) {
+        readTunnelAnswer();
+        return;
+    }
     takeArrivedData();
 }
 
@@ -497,6 +640,11 @@ void UploadEngine::onDisconnected()
     // The server closed the connection (our own closing has already cleared the flag).
     if (!m_connectionOpen)
         return;
+    if (m_tunnel == Tunnel::Awaited) {
+        m_tunnelAnswer.append(m_ws->readAll());
+        endTunnel();
+        return;
+    }
     if (!takeArrivedData())
         return;
     handleServerClose();
@@ -522,7 +670,7 @@ void UploadEngine::handleServerClose()
 void UploadEngine::handleReply()
 {
     if (isProxyAuthorizationDemand(m_session.ReplyBuffer)) {
-        endUpload(QStringLiteral("Необходима авторизация на прокси-сервере"));
+        endUpload(ProxyAuthorizationStatus);
         return;
     }
 
@@ -544,6 +692,12 @@ void UploadEngine::onSocketError(QAbstractSocket::SocketError error)
 {
     if (!m_connectionOpen)
         return;
+    if (m_tls && isTlsFailure(error)) {
+        endWithTlsError();
+        return;
+    }
+    if (m_tunnel == Tunnel::Awaited && error == QAbstractSocket::RemoteHostClosedError)
+        return; // the disconnection that follows ends the tunnel
     const QString description = m_ws->errorString();
     const bool midSend = m_sender.isSending();
     if (!takeArrivedData())

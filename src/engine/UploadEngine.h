@@ -9,7 +9,9 @@
 #include <QAbstractSocket>
 #include <QObject>
 #include <QPointer>
+#include <QSslError>
 #include <QString>
+#include <QStringList>
 
 class QSslSocket;
 class QTimer;
@@ -17,7 +19,8 @@ class QWidget;
 struct Settings;
 
 // The upload engine: runs a server profile script one line per step, speaks HTTP/1.0 over its socket
-// (directly or through the configured proxy), follows the reply countdown and finds the links in the
+// (directly or through the configured proxy; over TLS for an "https://" server, through the proxy in a
+// CONNECT tunnel), follows the reply countdown and finds the links in the
 // replies. It owns the socket WS, the step timer MT, the reply countdown TOTimer and the open script, and
 // tells the main window what to show only through its signals, so it runs without a window.
 //
@@ -71,7 +74,10 @@ public:
 
     QString CurrentImagePath() const { return m_currentImagePath; }
     QString ProfileName() const { return m_profileName; }
+    // "host" or "host:port", without the scheme.
     QString ServerHost() const { return QString::fromLocal8Bit(m_serverHost); }
+    // The last SERVER line named an "https://" server.
+    bool isServerTls() const { return m_serverTls; }
     QString ImageLink() const { return m_imageLink; }
     QString PreviewLink() const { return m_previewLink; }
     QString ServerCookies() const { return m_serverCookies; }
@@ -92,7 +98,11 @@ signals:
     void finished(bool success);
 
 private:
+    // The connection is established: for TLS after the handshake.
     void onConnected();
+    // The TCP connection is made (to the server, or to the proxy of a tunnel).
+    void onTransportConnected();
+    void onSslErrors(const QList<QSslError>& errors);
     void onDataArrival();
     void onSendProgress(qint64 bytes);
     void onDisconnected();
@@ -129,6 +139,15 @@ private:
     void awaitSocket();
 
     void connectSocket(const QByteArray& hostAndPort, quint16 defaultPort, bool viaProxy);
+    // A plain socket for an http connection, a TLS socket only for an https one; both report through the
+    // same handlers.
+    void useSocket(bool tls);
+    QSslSocket* tlsSocket() const;
+    void sendTunnelRequest();
+    void readTunnelAnswer();
+    void endTunnel();
+    void startTlsInTunnel();
+    void endWithTlsError();
     void closeSocket();
     void startWaitLimit();
     void closeScript();
@@ -147,7 +166,8 @@ private:
     const Settings& m_settings;
     QPointer<QWidget> m_messageParent;
 
-    QSslSocket* m_ws = nullptr;
+    // Made at the first connection; replaced when the next connection needs the other kind.
+    QAbstractSocket* m_ws = nullptr;
     QTimer* m_mt = nullptr;
     QTimer* m_toTimer = nullptr;
     QTimer* m_waitLimit = nullptr;
@@ -161,10 +181,19 @@ private:
     bool m_connectionOpen = false;
     // The current connection goes to the proxy.
     bool m_viaProxy = false;
+    // The current socket speaks TLS.
+    bool m_tls = false;
+    // The proxy's tunnel of the current connection: asked for and awaited, then the handshake through it.
+    enum class Tunnel { None, Requested, Awaited, Handshake };
+    Tunnel m_tunnel = Tunnel::None;
+    QByteArray m_tunnelAnswer;
+    // The certificate problems reported in the current handshake.
+    QStringList m_tlsErrors;
 
     QString m_currentImagePath;
     QString m_profileName;
     QByteArray m_serverHost;
+    bool m_serverTls = false;
     QString m_imageLink;
     QString m_previewLink;
     QString m_serverCookies;

@@ -8,6 +8,7 @@
 #include "platform/ProfileFile.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
+#include "support/TestCertificates.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -354,6 +355,46 @@ private slots:
         QCOMPARE(QDir(rig.program.filePath(QStringLiteral("tmp"))).entryList(QDir::Files), QStringList());
         // The first start registered the menu entries in the test's own desktop folder.
         QVERIFY(QFile::exists(dataHome(rig) + QStringLiteral("/applications/pictoferry-jpegfile.desktop")));
+    }
+
+    // An https profile: the program trusts the test's CA through SSL_CERT_FILE, uploads over TLS and keeps
+    // the complete links of the reply.
+    void httpsUploadIsJournaled()
+    {
+        if (TestCertificates::program().isEmpty())
+            QSKIP("openssl is not installed (Debian package openssl); the https upload is not tested");
+        TestCertificates certificates;
+        QVERIFY2(certificates.make(), qPrintable(certificates.errorText()));
+        Rig rig;
+        QVERIFY(prepare(rig));
+        const QByteArray plainHost = rig.server.hostAndPort();
+        QVERIFY(rig.server.startTls(certificates.serverConfiguration(TestCertificates::Server::Valid)));
+        const QByteArray host = rig.server.hostAndPort();
+        rig.program.writeFile(QStringLiteral("data/pictoferry.test.serv"),
+            "SERVER:https://" + host
+                + "\r\nSEND:pictoferry.test.post.txt\r\nLINK:id=\"image\" href=\"*\"\r\n"
+                  "THLINK:id=\"preview\" href=\"*\"\r\nEND:\r\n");
+        rig.program.writeFile(QStringLiteral("data/pictoferry.test.post.txt"),
+            rig.program.readFile(QStringLiteral("data/pictoferry.test.post.txt")).replace(plainHost, host));
+        rig.server.enqueue(ScriptedHttpServer::reply(replyWithLinks(host).replace("http://", "https://")));
+
+        qputenv("SSL_CERT_FILE", certificates.caFile().toLocal8Bit());
+        QProcess* program = start(rig, unattended(rig, { QStringLiteral("-e") }));
+        qunsetenv("SSL_CERT_FILE");
+        QTRY_VERIFY2_WITH_TIMEOUT(program->state() == QProcess::NotRunning, qPrintable(report(program)), ExitTimeoutMs);
+        QVERIFY2(
+            program->exitStatus() == QProcess::NormalExit && program->exitCode() == 0, qPrintable(report(program)));
+
+        QCOMPARE(rig.server.connectionCount(), 1);
+        const Request upload(rig.server.requests().first());
+        QVERIFY2(upload.head.startsWith("POST /upload HTTP/1.0\r\n"), upload.head.constData());
+        QCOMPARE(upload.header("Host"), host);
+        QCOMPARE(upload.header("Content-Length"), QByteArray::number(upload.body.size()));
+        QVERIFY(upload.filePart() == rig.picture);
+        const QStringList fields = QString::fromUtf8(journal(rig).chopped(2)).split(QLatin1Char('\t'));
+        QCOMPARE(fields.size(), 5);
+        QCOMPARE(fields.at(1), QStringLiteral("https") + imageLinkOf(host).mid(4));
+        QCOMPARE(fields.at(2), QStringLiteral("https") + previewLinkOf(host).mid(4));
     }
 
     void uploadWithoutExitStaysOpenUntilClosed()

@@ -68,6 +68,19 @@ public:
     }
     QString imagePath() const { return folder.filePath(QStringLiteral("images/photo.png")); }
 
+    static QByteArray ok(const QByteArray& body) { return ScriptedHttpServer::httpReply("200 OK", body); }
+
+    // The proxy on 127.0.0.1 with the user of the tinyproxy tests.
+    void useProxy(quint16 port, bool auth, const QString& password)
+    {
+        settings.UseProxy = true;
+        settings.ProxyHost = QStringLiteral("127.0.0.1");
+        settings.ProxyPort = QString::number(port);
+        settings.ProxyAuth = auth;
+        settings.ProxyUser = QStringLiteral("pictoferry");
+        settings.ProxyPassword = password;
+    }
+
     bool start() { return engine->StartUpload(0, Profile, imagePath()); }
 
     // The plain profile and template, a picture of imageBytes bytes and the server's behaviour for it.

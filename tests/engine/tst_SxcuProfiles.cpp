@@ -122,9 +122,9 @@ private:
 
 void tst_SxcuProfiles::initTestCase()
 {
-    QVERIFY2(m_certificates.create(), qPrintable(m_certificates.errorText()));
+    QVERIFY2(m_certificates.make(), qPrintable(m_certificates.errorText()));
     m_oldCertFile = qgetenv("SSL_CERT_FILE");
-    qputenv("SSL_CERT_FILE", m_certificates.authorityFile().toLocal8Bit());
+    qputenv("SSL_CERT_FILE", m_certificates.caFile().toLocal8Bit());
 }
 
 void tst_SxcuProfiles::cleanupTestCase()

@@ -73,12 +73,12 @@ private:
 
 void tst_SxcuUploader::initTestCase()
 {
-    QVERIFY2(m_certificates.create(), qPrintable(m_certificates.errorText()));
+    QVERIFY2(m_certificates.make(), qPrintable(m_certificates.errorText()));
 }
 
 void tst_SxcuUploader::multipartRequestOverHttps()
 {
-    const auto trust = environment("SSL_CERT_FILE", m_certificates.authorityFile().toLocal8Bit());
+    const auto trust = environment("SSL_CERT_FILE", m_certificates.caFile().toLocal8Bit());
     HttpFixtureServer server;
     QVERIFY(server.startTls(m_certificates.certificateFile(), m_certificates.keyFile()));
     server.setHandler([](const Request&) { return HttpFixtureServer::reply("200 OK", LinksJson); });
@@ -174,7 +174,7 @@ void tst_SxcuUploader::untrustedServerFails()
     QVERIFY(server.requests().isEmpty());
 
     // The trust of the variable comes on top of the system's authorities.
-    const QSslConfiguration configuration = TlsTrust::Configuration(m_certificates.authorityFile());
+    const QSslConfiguration configuration = TlsTrust::Configuration(m_certificates.caFile());
     QCOMPARE(
         configuration.caCertificates().size(), QSslConfiguration::systemCaCertificates().size() + 1 - [] {
             int duplicates = 0;
@@ -183,7 +183,7 @@ void tst_SxcuUploader::untrustedServerFails()
                 duplicates += system.indexOf(system[i]) < i ? 1 : 0;
             return duplicates;
         }());
-    QVERIFY(configuration.caCertificates().contains(QSslCertificate::fromPath(m_certificates.authorityFile()).first()));
+    QVERIFY(configuration.caCertificates().contains(QSslCertificate::fromPath(m_certificates.caFile()).first()));
 }
 
 void tst_SxcuUploader::replies_data()
@@ -314,7 +314,7 @@ void tst_SxcuUploader::redirects()
 
 void tst_SxcuUploader::noRedirectFromHttpsToHttp()
 {
-    const auto trust = environment("SSL_CERT_FILE", m_certificates.authorityFile().toLocal8Bit());
+    const auto trust = environment("SSL_CERT_FILE", m_certificates.caFile().toLocal8Bit());
     HttpFixtureServer plain;
     QVERIFY(plain.start());
     HttpFixtureServer secure;

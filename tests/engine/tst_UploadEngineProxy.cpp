@@ -13,22 +13,6 @@ constexpr int Wait = 30000;
 const QByteArray ProxyTemplate
     = "POST /up HTTP/1.0\r\nHost: %HOST%\r\nContent-Length: {LEN}\r\nConnection: Close\r\n\r\n{IMGDATA}";
 
-QByteArray ok(const QByteArray& body)
-{
-    return ScriptedHttpServer::httpReply("200 OK", body);
-}
-
-// The proxy on 127.0.0.1 with the user of the tinyproxy tests.
-void useProxy(Settings& settings, quint16 port, bool auth, const QString& password)
-{
-    settings.UseProxy = true;
-    settings.ProxyHost = QStringLiteral("127.0.0.1");
-    settings.ProxyPort = QString::number(port);
-    settings.ProxyAuth = auth;
-    settings.ProxyUser = QStringLiteral("pictoferry");
-    settings.ProxyPassword = password;
-}
-
 } // namespace
 
 class tst_UploadEngineProxy : public QObject
@@ -79,7 +63,7 @@ void tst_UploadEngineProxy::requestToTheProxy()
     rig.writeProfile("SERVER:img.example\r\nSEND:post.txt\r\nLINK:href=\"http://*\"\r\nTHLINK:src=\"http://*\"\r\n"
                      "END:\r\n");
     rig.writeData(QStringLiteral("post.txt"), QByteArray(ProxyTemplate).replace("%HOST%", "img.example"));
-    rig.server.enqueue(ScriptedHttpServer::reply(ok("<a href=\"http://img.example/i/1.png\">")));
+    rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok("<a href=\"http://img.example/i/1.png\">")));
 
     QVERIFY(rig.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
@@ -105,8 +89,8 @@ void tst_UploadEngineProxy::connectGoesThroughTheProxyToo()
     rig.writeProfile("SERVER:img.example\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"http://*\"\r\nCONNECT:\r\n"
                      "GOTOLINK:/page\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
     rig.writeData(QStringLiteral("post.txt"), QByteArray(ProxyTemplate).replace("%HOST%", "img.example"));
-    rig.server.enqueue(ScriptedHttpServer::reply(ok("goto=\"http://site.example/page\"")));
-    rig.server.enqueue(ScriptedHttpServer::reply(ok("<a href=\"http://site.example/i/9.png\">")));
+    rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok("goto=\"http://site.example/page\"")));
+    rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok("<a href=\"http://site.example/i/9.png\">")));
 
     QVERIFY(rig.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
@@ -175,10 +159,10 @@ void tst_UploadEngineProxy::throughTinyproxy()
 
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    useProxy(rig.settings, proxy.port(), auth, password);
+    rig.useProxy(proxy.port(), auth, password);
     rig.writeProfile(EngineRig::PlainScript);
     rig.writeData(QStringLiteral("post.txt"), ProxyTemplate);
-    rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
+    rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok(rig.expand(EngineRig::LinkPage))));
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
@@ -230,7 +214,7 @@ void tst_UploadEngineProxy::sequencesThroughTinyproxy()
 
     EngineRig rig;
     QVERIFY(rig.serverStarted());
-    useProxy(rig.settings, proxy.port(), true, QStringLiteral("secret"));
+    rig.useProxy(proxy.port(), true, QStringLiteral("secret"));
     if (keptCookie)
         rig.folder.writeFile(QStringLiteral("cookies.ini"), rig.expand("[Main]\r\n%HOST%=uid=42\r\n"));
     rig.writeProfile(script);
@@ -241,8 +225,8 @@ void tst_UploadEngineProxy::sequencesThroughTinyproxy()
         rig.server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply(
             "200 OK", "<html></html>", rig.expand("Set-Cookie: uid=42; expires=x; domain=%HOST%\r\n"))));
     if (script.contains("SEARCHLINK"))
-        rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand("<a goto=\"http://%HOST%/result\">"))));
-    rig.server.enqueue(ScriptedHttpServer::reply(ok(rig.expand(EngineRig::LinkPage))));
+        rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok(rig.expand("<a goto=\"http://%HOST%/result\">"))));
+    rig.server.enqueue(ScriptedHttpServer::reply(EngineRig::ok(rig.expand(EngineRig::LinkPage))));
 
     QVERIFY(rig.start());
     QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);

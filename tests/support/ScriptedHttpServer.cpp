@@ -2,6 +2,7 @@
 
 #include <QHostAddress>
 #include <QPointer>
+#include <QSslServer>
 #include <QTcpSocket>
 #include <QTimer>
 #include <QVariant>
@@ -38,14 +39,15 @@ QByteArray ScriptedHttpServer::httpReply(
 
 ScriptedHttpServer::ScriptedHttpServer(QObject* parent)
     : QObject(parent)
+    , m_server(new QTcpServer(this))
 {
     m_last = reply(httpReply("200 OK", "<html></html>"));
-    connect(&m_server, &QTcpServer::newConnection, this, &ScriptedHttpServer::onNewConnection);
+    connect(m_server, &QTcpServer::newConnection, this, &ScriptedHttpServer::onNewConnection);
 }
 
 ScriptedHttpServer::~ScriptedHttpServer()
 {
-    const QList<QTcpSocket*> sockets = m_server.findChildren<QTcpSocket*>();
+    const QList<QTcpSocket*> sockets = m_server->findChildren<QTcpSocket*>();
     for (QTcpSocket* socket : sockets) {
         socket->disconnect(this);
         socket->abort();
@@ -54,12 +56,23 @@ ScriptedHttpServer::~ScriptedHttpServer()
 
 bool ScriptedHttpServer::start()
 {
-    return m_server.listen(QHostAddress::LocalHost, 0);
+    return m_server->listen(QHostAddress::LocalHost, 0);
+}
+
+bool ScriptedHttpServer::startTls(const QSslConfiguration& configuration)
+{
+    delete m_server;
+    auto* server = new QSslServer(this);
+    server->setSslConfiguration(configuration);
+    // A TLS connection is ready for its request once the handshake is done.
+    connect(server, &QTcpServer::pendingConnectionAvailable, this, &ScriptedHttpServer::onNewConnection);
+    m_server = server;
+    return m_server->listen(QHostAddress::LocalHost, 0);
 }
 
 quint16 ScriptedHttpServer::port() const
 {
-    return m_server.serverPort();
+    return m_server->serverPort();
 }
 
 QByteArray ScriptedHttpServer::hostAndPort() const
@@ -74,7 +87,7 @@ void ScriptedHttpServer::enqueue(const Behaviour& behaviour)
 
 void ScriptedHttpServer::onNewConnection()
 {
-    while (QTcpSocket* socket = m_server.nextPendingConnection()) {
+    while (QTcpSocket* socket = m_server->nextPendingConnection()) {
         const int index = static_cast<int>(m_requests.size());
         if (!m_queue.isEmpty())
             m_last = m_queue.takeFirst();

@@ -5,11 +5,13 @@
 #include <QObject>
 #include <QTcpServer>
 
+class QSslConfiguration;
 class QTcpSocket;
 
 // An HTTP server on 127.0.0.1 whose answers a test scripts in advance: each accepted connection takes
 // the next queued behaviour (the last one is reused when the queue runs dry). It records the raw bytes
-// of every connection's request.
+// of every connection's request. In its TLS mode it speaks HTTPS with the certificate it is given and counts
+// a connection only once the handshake is done.
 class ScriptedHttpServer final : public QObject
 {
     Q_OBJECT
@@ -60,6 +62,9 @@ public:
 
     // Listens on 127.0.0.1 with a free port.
     bool start();
+    // Listens for TLS connections with the configuration's certificate and key instead (a listener of an
+    // earlier start is closed).
+    bool startTls(const QSslConfiguration& configuration);
     quint16 port() const;
     // "127.0.0.1:<port>", the host text of a profile line.
     QByteArray hostAndPort() const;
@@ -84,7 +89,7 @@ private:
     void feedEndless(QTcpSocket* socket);
     void readSlowly(QTcpSocket* socket, int index);
 
-    QTcpServer m_server;
+    QTcpServer* m_server = nullptr;
     QList<Behaviour> m_queue;
     Behaviour m_last;
     QList<QByteArray> m_requests;
