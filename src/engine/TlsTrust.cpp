@@ -31,8 +31,16 @@ QSslConfiguration Configuration(const QString& extraCertificateFile)
     QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
     configuration.setPeerVerifyMode(QSslSocket::VerifyPeer);
     const QList<QSslCertificate> extra = ExtraCertificates(extraCertificateFile);
-    if (!extra.isEmpty())
-        configuration.setCaCertificates(QSslConfiguration::systemCaCertificates() + extra);
+    if (extra.isEmpty())
+        return configuration;
+    // Naming the authorities explicitly ends the loading of the system's ones on demand, so they are
+    // named too; the system's store lists some of them twice.
+    QList<QSslCertificate> authorities = configuration.caCertificates();
+    for (const QSslCertificate& certificate : QSslConfiguration::systemCaCertificates() + extra) {
+        if (!authorities.contains(certificate))
+            authorities.append(certificate);
+    }
+    configuration.setCaCertificates(authorities);
     return configuration;
 }
 
