@@ -32,6 +32,8 @@ public:
     bool isSending() const { return m_source != nullptr && m_sent < m_total; }
     // A request has been started and all of it has left.
     bool isSent() const { return m_source != nullptr && m_sent >= m_total; }
+    // Why the request's source stopped delivering before its end; empty while all is well.
+    QString failure() const { return m_source != nullptr ? m_source->failure() : QString(); }
 
 private:
     void handOver();
