@@ -71,24 +71,16 @@ UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int 
     : QObject(parent)
     , m_programFolder(std::move(programFolder))
     , m_settings(settings)
-    , m_ws(new QSslSocket(this))
     , m_mt(new QTimer(this))
     , m_toTimer(new QTimer(this))
     , m_waitLimit(new QTimer(this))
 {
-    m_ws->setObjectName(QStringLiteral("WS"));
-    m_ws->setProxy(QNetworkProxy::NoProxy);
     m_mt->setObjectName(QStringLiteral("MT"));
     m_mt->setInterval(StepIntervalMs);
     m_toTimer->setObjectName(QStringLiteral("TOTimer"));
     m_toTimer->setInterval(countdownIntervalMs);
     m_waitLimit->setInterval(countdownIntervalMs);
 
-    connect(m_ws, &QSslSocket::connected, this, &UploadEngine::onConnected);
-    connect(m_ws, &QSslSocket::readyRead, this, &UploadEngine::onDataArrival);
-    connect(m_ws, &QSslSocket::bytesWritten, this, &UploadEngine::onSendProgress);
-    connect(m_ws, &QSslSocket::disconnected, this, &UploadEngine::onDisconnected);
-    connect(m_ws, &QSslSocket::errorOccurred, this, &UploadEngine::onSocketError);
     connect(m_mt, &QTimer::timeout, this, &UploadEngine::Compiler);
     connect(m_toTimer, &QTimer::timeout, this, &UploadEngine::onCountdownTick);
     connect(m_waitLimit, &QTimer::timeout, this, &UploadEngine::onWaitLimitTick);
@@ -98,6 +90,8 @@ UploadEngine::~UploadEngine()
 {
     // The socket must not report anything into a half-destroyed engine.
     m_connectionOpen = false;
+    if (m_ws == nullptr)
+        return;
     m_ws->disconnect(this);
     m_ws->abort();
 }
@@ -359,7 +353,7 @@ void UploadEngine::commandEnd()
 
 bool UploadEngine::requireNoConnection()
 {
-    if (!m_connectionOpen && m_ws->state() == QAbstractSocket::UnconnectedState)
+    if (!m_connectionOpen && (m_ws == nullptr || m_ws->state() == QAbstractSocket::UnconnectedState))
         return true;
     endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName
         + QStringLiteral(": соединение уже открыто, ответ сервера не получен"));
@@ -368,7 +362,7 @@ bool UploadEngine::requireNoConnection()
 
 bool UploadEngine::requireConnection()
 {
-    if (m_connectionOpen && m_ws->state() == QAbstractSocket::ConnectedState)
+    if (m_connectionOpen && m_ws != nullptr && m_ws->state() == QAbstractSocket::ConnectedState)
         return true;
     endUpload(QStringLiteral("Ошибка в профиле сервера ") + m_profileName
         + QStringLiteral(": запрос без соединения с сервером"));
@@ -419,6 +413,19 @@ void UploadEngine::awaitSocket()
 
 // ---- the socket ------------------------------------------------------------------------------------------
 
+// The socket is made by the first connection, so that nothing of the network is set up before an upload.
+void UploadEngine::createSocket()
+{
+    m_ws = new QSslSocket(this);
+    m_ws->setObjectName(QStringLiteral("WS"));
+    m_ws->setProxy(QNetworkProxy::NoProxy);
+    connect(m_ws, &QSslSocket::connected, this, &UploadEngine::onConnected);
+    connect(m_ws, &QSslSocket::readyRead, this, &UploadEngine::onDataArrival);
+    connect(m_ws, &QSslSocket::bytesWritten, this, &UploadEngine::onSendProgress);
+    connect(m_ws, &QSslSocket::disconnected, this, &UploadEngine::onDisconnected);
+    connect(m_ws, &QSslSocket::errorOccurred, this, &UploadEngine::onSocketError);
+}
+
 void UploadEngine::connectSocket(const QByteArray& hostAndPort, quint16 defaultPort, bool viaProxy)
 {
     const auto [host, port] = splitHostPort(hostAndPort, defaultPort);
@@ -426,6 +433,8 @@ void UploadEngine::connectSocket(const QByteArray& hostAndPort, quint16 defaultP
     m_connectionOpen = true;
     m_viaProxy = viaProxy;
     startWaitLimit();
+    if (m_ws == nullptr)
+        createSocket();
     m_ws->connectToHost(host, port);
 }
 
@@ -435,7 +444,8 @@ void UploadEngine::closeSocket()
     m_viaProxy = false;
     m_sender.reset();
     m_waitLimit->stop();
-    m_ws->abort();
+    if (m_ws != nullptr)
+        m_ws->abort();
     m_replyHandle.close();
 }
 

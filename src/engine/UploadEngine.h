@@ -131,6 +131,7 @@ private:
     // A step now waits for the socket: the stop button must be at hand.
     void awaitSocket();
 
+    void createSocket();
     void connectSocket(const QByteArray& hostAndPort, quint16 defaultPort, bool viaProxy);
     void closeSocket();
     void startWaitLimit();
