@@ -4,6 +4,7 @@
 
 #include <QFile>
 
+#include <memory>
 #include <optional>
 #include <vector>
 
@@ -23,8 +24,8 @@ QByteArray proxyConnectionWithAuthorization(const QString& user, const QString& 
 
 // A request under construction: the template's own text split around the values inserted into it.
 // Placeholders are searched for only in template text, so an inserted value (the file name, the cookie
-// text, the image bytes) is never rewritten. The image is not read until the request is joined, straight
-// into the finished request, so its bytes are held in memory once.
+// text, the image bytes) is never rewritten. The image stands in it only by its size: its bytes are read
+// from the file as the finished request is taken.
 class RequestText final
 {
 public:
@@ -65,30 +66,14 @@ public:
         return length;
     }
 
-    // The finished request; false when the image file did not deliver its bytes.
-    bool join(QFile& image, QByteArray& out) const
+    // The finished request's parts, the image file's contents as one part of their own.
+    std::vector<PostRequestSource::Part> parts() const
     {
-        qint64 total = 0;
+        std::vector<PostRequestSource::Part> parts;
+        parts.reserve(m_segments.size());
         for (const Segment& segment : m_segments)
-            total += segment.size();
-        out.clear();
-        out.reserve(total);
-        for (const Segment& segment : m_segments) {
-            if (segment.kind != Kind::ImageFile) {
-                out.append(segment.bytes);
-                continue;
-            }
-            const qsizetype start = out.size();
-            out.resize(start + segment.fileSize);
-            qint64 done = 0;
-            while (done < segment.fileSize) {
-                const qint64 got = image.read(out.data() + start + done, segment.fileSize - done);
-                if (got <= 0)
-                    return false;
-                done += got;
-            }
-        }
-        return true;
+            parts.push_back({ segment.bytes, segment.kind == Kind::ImageFile });
+        return parts;
     }
 
 private:
@@ -160,9 +145,9 @@ QByteArray getRequest(const QByteArray& target, const QByteArray& host, const QB
 namespace Data
 {
 
-PostRequest BuildPostRequest(const PostRequestInput& input)
+StreamedPostRequest OpenPostRequest(const PostRequestInput& input)
 {
-    PostRequest result;
+    StreamedPostRequest result;
 
     QFile templateFile(input.templatePath);
     if (!templateFile.open(QIODevice::ReadOnly)) {
@@ -172,14 +157,14 @@ PostRequest BuildPostRequest(const PostRequestInput& input)
     RequestText request(templateFile.readAll());
     templateFile.close();
 
-    QFile image(input.imagePath);
-    if (input.imagePath.isEmpty() || !image.open(QIODevice::ReadOnly)) {
+    auto source = std::make_unique<PostRequestSource>(input.imagePath);
+    if (input.imagePath.isEmpty() || !source->openPicture()) {
         result.unreadableFile = input.imagePath;
         return result;
     }
 
     request.replaceFirst("{FILENAME}", input.imagePath.toLocal8Bit());
-    request.replaceFirstWithFile("{IMGDATA}", image.size());
+    request.replaceFirstWithFile("{IMGDATA}", source->pictureSize());
     request.replaceFirst("{COOKIES}", input.serverCookies.toLocal8Bit());
     const QByteArray fileType = FileTypeFor(input.imagePath);
     if (!fileType.isEmpty())
@@ -196,7 +181,28 @@ PostRequest BuildPostRequest(const PostRequestInput& input)
         }
     }
 
-    result.built = request.join(image, result.bytes);
+    source->setParts(request.parts());
+    result.source = std::move(source);
+    return result;
+}
+
+PostRequest BuildPostRequest(const PostRequestInput& input)
+{
+    PostRequest result;
+    const StreamedPostRequest streamed = OpenPostRequest(input);
+    if (!streamed.ok()) {
+        result.unreadableFile = streamed.unreadableFile;
+        return result;
+    }
+    const qint64 total = streamed.source->size();
+    result.bytes.reserve(static_cast<qsizetype>(total));
+    while (result.bytes.size() < total) {
+        const QByteArray piece = streamed.source->read(total - result.bytes.size());
+        if (piece.isEmpty())
+            break;
+        result.bytes.append(piece);
+    }
+    result.built = result.bytes.size() == total;
     if (!result.built) {
         result.bytes.clear();
         result.unreadableFile = input.imagePath;

@@ -1,7 +1,11 @@
 #pragma once
 
+#include "engine/PostRequestSource.h"
+
 #include <QByteArray>
 #include <QString>
+
+#include <memory>
 
 // The request builder: turns a profile's request template and the image into the bytes of an HTTP
 // request, builds the fixed GET request of the profile scripts, and the two text operations the
@@ -38,8 +42,20 @@ struct PostRequest {
     bool ok() const { return built; }
 };
 
+// A request whose image is read from its file as the request is taken.
+struct StreamedPostRequest {
+    std::unique_ptr<PostRequestSource> source; // none when the request was not built
+    // The file that could not be read (template or image) when the request was not built.
+    QString unreadableFile;
+    bool ok() const { return source != nullptr; }
+};
+
 // Fills the template's placeholders (each at its first occurrence in the template's own text, never
-// inside inserted values such as the image bytes) and applies the proxy rewriting to the header part.
+// inside inserted values such as the image bytes) and applies the proxy rewriting to the header part. The
+// image file is opened and its size counted in the lengths; its bytes are read as the request is taken.
+StreamedPostRequest OpenPostRequest(const PostRequestInput& input);
+
+// The same request read whole into memory.
 PostRequest BuildPostRequest(const PostRequestInput& input);
 
 // The seven-line HTTP/1.0 GET request that asks the server to close the connection after its reply.

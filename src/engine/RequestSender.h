@@ -13,10 +13,12 @@ class QAbstractSocket;
 class RequestSender final
 {
 public:
-    static constexpr qint64 PieceBytes = 64 * 1024;
+    // With these figures at most about half a MiB is on its way, and a MiB of the request takes only a few
+    // turns of the event loop (each of which also reports the progress).
+    static constexpr qint64 PieceBytes = 256 * 1024;
     // More is handed to the socket while less than this waits in it.
-    static constexpr qint64 QueuedBytesLimit = 64 * 1024;
-    static constexpr int SendBufferBytes = 64 * 1024;
+    static constexpr qint64 QueuedBytesLimit = 128 * 1024;
+    static constexpr int SendBufferBytes = 128 * 1024;
 
     // Keeps the system's send buffer of a connected socket small.
     static void BoundSendBuffer(QAbstractSocket* socket);
@@ -32,6 +34,8 @@ public:
     bool isSending() const { return m_source != nullptr && m_sent < m_total; }
     // A request has been started and all of it has left.
     bool isSent() const { return m_source != nullptr && m_sent >= m_total; }
+    // Why the request's source stopped delivering before its end; empty while all is well.
+    QString failure() const { return m_source != nullptr ? m_source->failure() : QString(); }
 
 private:
     void handOver();

@@ -285,16 +285,16 @@ void UploadEngine::commandSend(const QByteArray& value)
     input.proxyAuth = route.proxyAuth;
     input.proxyUser = route.proxyUser;
     input.proxyPassword = route.proxyPassword;
-    const Data::PostRequest request = Data::BuildPostRequest(input);
+    Data::StreamedPostRequest request = Data::OpenPostRequest(input);
     if (!request.ok()) {
         endUpload(QStringLiteral("Ошибка чтения файла"));
         showError(QStringLiteral("Не удалось прочитать файл ") + QDir::toNativeSeparators(request.unreadableFile),
             ErrorTitle);
         return;
     }
-    m_session.RequestLength = request.bytes.size();
+    m_session.RequestLength = request.source->size();
     m_session.BytesSent = 0;
-    sendRequest(request.bytes);
+    sendRequest(std::move(request.source));
 }
 
 void UploadEngine::commandSearchLink(const QByteArray& value)
@@ -386,13 +386,31 @@ bool UploadEngine::requireConnection()
 
 void UploadEngine::sendRequest(const QByteArray& request)
 {
+    sendRequest(std::make_unique<ByteArrayRequestSource>(request));
+}
+
+void UploadEngine::sendRequest(std::unique_ptr<RequestSource> request)
+{
     awaitSocket();
-    m_sender.start(m_ws, std::make_unique<ByteArrayRequestSource>(request));
+    m_sender.start(m_ws, std::move(request));
+    if (endIfSourceFailed())
+        return;
     if (m_sender.isSent()) {
         onRequestSent();
         return;
     }
     startWaitLimit();
+}
+
+// A request that cannot be had whole (its picture file changed or vanished under it) is not finished on
+// the wire: the connection is dropped with the request incomplete.
+bool UploadEngine::endIfSourceFailed()
+{
+    const QString failure = m_sender.failure();
+    if (failure.isEmpty())
+        return false;
+    endUpload(failure);
+    return true;
 }
 
 Data::ProxyRoute UploadEngine::proxyRoute() const
@@ -619,6 +637,8 @@ void UploadEngine::onSendProgress(qint64 bytes)
     if (!m_connectionOpen || !m_sender.isSending())
         return;
     m_sender.bytesWritten(bytes);
+    if (endIfSourceFailed())
+        return;
     startWaitLimit();
     m_session.BytesSent += bytes;
     setStatus(QStringLiteral("Загрузка изображения на сервер: ") + QString::number(m_session.BytesSent / 1024)

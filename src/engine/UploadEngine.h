@@ -133,6 +133,9 @@ private:
     bool requireNoConnection();
     bool requireConnection();
     void sendRequest(const QByteArray& request);
+    void sendRequest(std::unique_ptr<RequestSource> request);
+    // Ends the upload when the request's source stopped delivering before its end.
+    bool endIfSourceFailed();
     // What the current connection needs for its requests.
     Data::ProxyRoute proxyRoute() const;
     // A step now waits for the socket: the stop button must be at hand.

@@ -1,6 +1,8 @@
 #include "engine/Data.h"
 #include "support/TempProgramFolder.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 class tst_Data : public QObject
@@ -20,6 +22,8 @@ private slots:
     void postRequestLengthCountsEveryImageByte();
     void postRequestUnreadableFile_data();
     void postRequestUnreadableFile();
+    void pictureChangedWhileStreamed_data();
+    void pictureChangedWhileStreamed();
 };
 
 void tst_Data::extractBetween_data()
@@ -142,6 +146,18 @@ const QByteArray MultipartTemplate
     = "POST /up HTTP/1.0\r\nX-File: {FILENAME}\r\nContent-Length: {LEN}\r\n"
       "Connection: Close\r\n\r\n--b\r\nContent-Type: {FILETYPE}\r\n\r\n{IMGDATA}\r\n--b--";
 
+// Everything the source delivers, taken at most pieceBytes at a time, as a connection takes it.
+QByteArray drain(RequestSource& source, qint64 pieceBytes)
+{
+    QByteArray all;
+    for (QByteArray piece = source.read(pieceBytes); !piece.isEmpty(); piece = source.read(pieceBytes)) {
+        if (piece.size() > pieceBytes)
+            return "piece too large";
+        all.append(piece);
+    }
+    return all;
+}
+
 QByteArray multipartRequest(const QByteArray& length, const QByteArray& type, const QByteArray& image)
 {
     return "POST /up HTTP/1.0\r\nX-File: <path>\r\nContent-Length: " + length
@@ -220,6 +236,20 @@ void tst_Data::postRequest_data()
         << QByteArray("Connection: Close") << true << true
         << QByteArray("POST http://img.example/up HTTP/1.0\r\nContent-Length: 40\r\n\r\n"
                       "POST Connection: Close Connection: Close");
+
+    QTest::newRow("no image placeholder: the body is the template's own")
+        << QByteArray("POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\nname=x") << "x.png" << QByteArray("AB")
+        << false << false << QByteArray("POST /up HTTP/1.0\r\nContent-Length: 6\r\n\r\nname=x");
+    QTest::newRow("the length placeholder behind the image counts itself")
+        << QByteArray("POST /up HTTP/1.0\r\n\r\n{IMGDATA}|{LEN}") << "x.png" << QByteArray("AB") << false << false
+        << QByteArray("POST /up HTTP/1.0\r\n\r\nAB|8");
+    QTest::newRow("the image in the header is not part of the body")
+        << QByteArray("POST /up HTTP/1.0\r\nX-Data: {IMGDATA}\r\nContent-Length: {LEN}\r\n\r\n{LEN}") << "x.png"
+        << QByteArray("AB\r\n\r\nCD") << false << false
+        << QByteArray("POST /up HTTP/1.0\r\nX-Data: AB\r\n\r\nCD\r\nContent-Length: 5\r\n\r\n{LEN}");
+    QTest::newRow("an empty image at the very end")
+        << QByteArray("POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\n{IMGDATA}") << "x.png" << QByteArray()
+        << false << false << QByteArray("POST /up HTTP/1.0\r\nContent-Length: 0\r\n\r\n");
 }
 
 void tst_Data::postRequest()
@@ -249,6 +279,13 @@ void tst_Data::postRequest()
     QVERIFY(request.ok());
     expected.replace("<path>", input.imagePath.toLocal8Bit());
     QCOMPARE(request.bytes, expected);
+
+    // Streamed in small pieces, the request is the same.
+    const Data::StreamedPostRequest streamed = Data::OpenPostRequest(input);
+    QVERIFY(streamed.ok());
+    QCOMPARE(streamed.source->size(), expected.size());
+    QCOMPARE(drain(*streamed.source, 3), expected);
+    QVERIFY(streamed.source->failure().isEmpty());
 }
 
 void tst_Data::postRequestLengthCountsEveryImageByte()
@@ -307,6 +344,55 @@ void tst_Data::postRequestUnreadableFile()
     QVERIFY(!request.ok());
     QVERIFY(request.bytes.isEmpty());
     QCOMPARE(request.unreadableFile, unreadable == QLatin1String("template") ? input.templatePath : input.imagePath);
+}
+
+void tst_Data::pictureChangedWhileStreamed_data()
+{
+    QTest::addColumn<QString>("change");
+    QTest::addColumn<QString>("status");
+
+    QTest::newRow("grows") << "append" << " изменил размер во время закачки. Закачка прервана";
+    QTest::newRow("shrinks") << "truncate" << " изменил размер во время закачки. Закачка прервана";
+    QTest::newRow("removed") << "remove" << " пропал во время закачки. Закачка прервана";
+}
+
+// The length in the header was counted from the file as it was at the start: a file that is no longer so
+// ends the request short of its end, with a reason, and never delivers its last piece.
+void tst_Data::pictureChangedWhileStreamed()
+{
+    QFETCH(QString, change);
+    QFETCH(QString, status);
+
+    const QByteArray picture(300 * 1024, 'p');
+    TempProgramFolder folder;
+    folder.writeFile(QStringLiteral("data/template.txt"), "POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\n{IMGDATA}");
+    folder.writeFile(QStringLiteral("picture.png"), picture);
+    Data::PostRequestInput input;
+    input.templatePath = folder.filePath(QStringLiteral("data/template.txt"));
+    input.imagePath = folder.filePath(QStringLiteral("picture.png"));
+    const Data::StreamedPostRequest streamed = Data::OpenPostRequest(input);
+    QVERIFY(streamed.ok());
+    const QByteArray expected = "POST /up HTTP/1.0\r\nContent-Length: 307200\r\n\r\n" + picture;
+    QCOMPARE(streamed.source->size(), expected.size());
+
+    QByteArray delivered = streamed.source->read(64 * 1024);
+    delivered += streamed.source->read(64 * 1024);
+    QFile file(input.imagePath);
+    if (change == QLatin1String("append")) {
+        QVERIFY(file.open(QIODevice::Append));
+        QVERIFY(file.write("more") == 4);
+        file.close();
+    } else if (change == QLatin1String("truncate")) {
+        QVERIFY(file.resize(100 * 1024));
+    } else {
+        QVERIFY(file.remove());
+    }
+    delivered += drain(*streamed.source, 64 * 1024);
+
+    QVERIFY(delivered.size() < expected.size());
+    QVERIFY(expected.startsWith(delivered));
+    QCOMPARE(streamed.source->failure(), QStringLiteral("Файл ") + QDir::toNativeSeparators(input.imagePath) + status);
+    QVERIFY(streamed.source->read(64 * 1024).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(tst_Data)

@@ -3,6 +3,8 @@
 #include "engine/Data.h"
 #include "settings/Ini.h"
 
+#include <QDir>
+#include <QFile>
 #include <QTest>
 
 namespace
@@ -48,6 +50,7 @@ private slots:
     void serverThatStopsReadingTimesOut();
     void earlyReplyDuringTheSend();
     void resetDuringTheSend();
+    void pictureRemovedDuringTheSend();
     void longScriptOfKeptCookies();
     void endlessReplyIsCut();
     void uploadStartWithoutImage();
@@ -610,6 +613,30 @@ void tst_UploadEngine::resetDuringTheSend()
         rig.engine->statusText().startsWith(QStringLiteral("Ошибка сокета #")), qPrintable(rig.engine->statusText()));
     QVERIFY(rig.finished.isEmpty());
     QVERIFY(rig.messages.isEmpty());
+}
+
+// The picture is read from its file as the request goes out: a file that is gone before its last piece is
+// read ends the upload with the reason, and the server never gets the request whole.
+void tst_UploadEngine::pictureRemovedDuringTheSend()
+{
+    EngineRig rig;
+    QVERIFY(rig.serverStarted());
+    rig.writeProfile(EngineRig::PlainScript);
+    rig.writeData(QStringLiteral("post.txt"), EngineRig::PostTemplate);
+    rig.folder.writeFile(QStringLiteral("images/photo.png"), QByteArray(6 * 1024 * 1024, 'p'));
+    rig.server.enqueue(ScriptedHttpServer::slowRead(ok(rig.expand(EngineRig::LinkPage)), 20));
+
+    QVERIFY(rig.start());
+    QTRY_VERIFY_WITH_TIMEOUT(rig.engine->session().BytesSent > 0, Wait);
+    QVERIFY(QFile::remove(rig.imagePath()));
+    QTRY_VERIFY_WITH_TIMEOUT(!rig.engine->isScriptOpen(), Wait);
+    QVERIFY(rig.isIdle());
+    QCOMPARE(rig.engine->statusText(),
+        QStringLiteral("Файл ") + QDir::toNativeSeparators(rig.imagePath())
+            + QStringLiteral(" пропал во время закачки. Закачка прервана"));
+    QVERIFY(rig.finished.isEmpty());
+    QVERIFY(rig.engine->session().BytesSent < rig.engine->session().RequestLength);
+    QVERIFY(rig.server.requests().value(0).size() < rig.engine->session().RequestLength);
 }
 
 // Lines that lead straight on run from a loop, so no length of script can exhaust the stack.
