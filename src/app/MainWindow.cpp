@@ -5,16 +5,17 @@
 #include "controls/ElidedLabel.h"
 #include "controls/Icons.h"
 #include "controls/WheelNeedsFocus.h"
-#include "engine/AboutServer.h"
+#include "engine/ui/AboutServer.h"
 #include "engine/AutomaticStart.h"
 #include "engine/UploadEngine.h"
-#include "image/ImageIntake.h"
-#include "image/ScrollingPic.h"
+#include "image/ui/ImageIntake.h"
+#include "image/ui/ScrollingPic.h"
 #include "image/ui/ClipboardIntake.h"
 #include "journal/Journal.h"
+#include "journal/ui/ShowJournal.h"
 #include "links/LinkTypes.h"
-#include "links/LinkTypesController.h"
-#include "platform/MessageBox.h"
+#include "links/ui/LinkTypesController.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "settings/Ini.h"
@@ -135,7 +136,9 @@ void MainWindow::bindControls()
     m_links->bindLinkValues(&m_imageLink, &m_previewLink);
 
     m_engine = new UploadEngine(m_programFolder, m_options.settings(), UploadEngine::DefaultCountdownIntervalMs, this);
-    m_engine->setMessageParent(this);
+    connect(m_engine, &UploadEngine::message, this, [this](const QString& text, const QString& title) {
+        Platform::ShowMessage(this, text, title, Platform::MessageIcon::Error);
+    });
     connect(m_engine, &UploadEngine::statusChanged, this, [this](const QString& text) {
         m_st->setText(text);
         m_st->repaint();

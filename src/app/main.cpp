@@ -1,7 +1,7 @@
 #include "MainWindow.h"
 #include "ParseCommandSting.h"
 #include "SingleInstance.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/TerminationSignals.h"
 
 #include <QApplication>

@@ -3,7 +3,6 @@
 #include "engine/ByteArrayRequestSource.h"
 #include "engine/Cookies.h"
 #include "engine/ServerCatalogue.h"
-#include "platform/MessageBox.h"
 #include "settings/Ini.h"
 #include "settings/OptionsModule.h"
 
@@ -128,8 +127,7 @@ bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, cons
     Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
 
     if (imagePath.isEmpty()) {
-        Platform::ShowMessage(m_messageParent, QStringLiteral("Чего закачивать-то будем?"),
-            QStringLiteral("Не выбрано изображение!"), Platform::MessageIcon::Error);
+        showError(QStringLiteral("Чего закачивать-то будем?"), QStringLiteral("Не выбрано изображение!"));
         return false;
     }
 
@@ -620,7 +618,7 @@ void UploadEngine::endWithSocketError(QAbstractSocket::SocketError error, const 
 
 void UploadEngine::showError(const QString& text, const QString& title)
 {
-    Platform::ShowMessage(m_messageParent, text, title, Platform::MessageIcon::Error);
+    emit message(text, title);
 }
 
 void UploadEngine::setStatus(const QString& text)

@@ -13,7 +13,6 @@
 
 class QSslSocket;
 class QTimer;
-class QWidget;
 struct Settings;
 
 // The upload engine: runs a server profile script one line per step, speaks HTTP/1.0 over its socket
@@ -40,9 +39,6 @@ public:
     UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs = DefaultCountdownIntervalMs,
         QObject* parent = nullptr);
     ~UploadEngine() override;
-
-    // The window that owns the engine's message boxes.
-    void setMessageParent(QWidget* parent) { m_messageParent = parent; }
 
     // The upload button: writes [Main] LastServer = serverIndex to options.ini, refuses an empty image
     // path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step.
@@ -90,6 +86,8 @@ signals:
     // path are final when this is emitted. On failure the engine then sets the status "Ошибка загрузки" and
     // shows its message box. The engine must not be deleted synchronously from a connected slot.
     void finished(bool success);
+    // A failure to put before the user in an error box: its text and title.
+    void message(const QString& text, const QString& title);
 
 private:
     void onConnected();
@@ -145,7 +143,6 @@ private:
 
     QString m_programFolder;
     const Settings& m_settings;
-    QPointer<QWidget> m_messageParent;
 
     QSslSocket* m_ws = nullptr;
     QTimer* m_mt = nullptr;

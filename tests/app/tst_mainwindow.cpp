@@ -2,7 +2,7 @@
 #include "app/SingleInstance.h"
 #include "controls/ElidedLabel.h"
 #include "engine/UploadEngine.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/ScriptedHttpServer.h"

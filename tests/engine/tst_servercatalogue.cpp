@@ -1,4 +1,4 @@
-#include "engine/AboutServer.h"
+#include "engine/ui/AboutServer.h"
 #include "engine/ServerCatalogue.h"
 #include "platform/Shell.h"
 #include "support/TempProgramFolder.h"

@@ -1,4 +1,4 @@
-#include "image/CommonDialog.h"
+#include "image/ui/CommonDialog.h"
 #include "image/ImageSelection.h"
 #include "image/PictureFiles.h"
 #include "support/TempProgramFolder.h"

@@ -1,4 +1,4 @@
-#include "links/EditLinkTypes.h"
+#include "links/ui/EditLinkTypes.h"
 #include "links/LinkTypes.h"
 #include "support/TempProgramFolder.h"
 

@@ -1,7 +1,7 @@
 #include "About.h"
 
 #include "controls/Buttons.h"
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "platform/Shell.h"
 #include "update/UpdateSite.h"
 

@@ -1,6 +1,6 @@
 #include "IMGinfo.h"
 
-#include "IndicatorPictures.h"
+#include "image/IndicatorPictures.h"
 #include "controls/Buttons.h"
 
 #include <QHBoxLayout>

@@ -1,7 +1,7 @@
 #include "LinkTypesController.h"
 
 #include "controls/WheelNeedsFocus.h"
-#include "links/EditLinkTypes.h"
+#include "links/ui/EditLinkTypes.h"
 #include "links/LinkTypes.h"
 #include "settings/Ini.h"
 
