@@ -67,7 +67,7 @@ const QString ErrorTitle = QStringLiteral("Ошибка");
 } // namespace
 
 UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs, QObject* parent)
-    : QObject(parent)
+    : Uploader(parent)
     , m_programFolder(std::move(programFolder))
     , m_settings(settings)
     , m_ws(new QSslSocket(this))
@@ -151,7 +151,7 @@ void UploadEngine::StopUpload()
 {
     if (!isScriptOpen())
         return;
-    endUpload(QStringLiteral("Закачка прервана"));
+    endUpload(QStringLiteral("Закачка прервана"), Outcome::Stopped);
 }
 
 void UploadEngine::Compiler()
@@ -308,6 +308,7 @@ void UploadEngine::commandSearchLink(const QByteArray& value)
         ErrorTitle);
     setStatus(QStringLiteral("Ошибка загрузки изображения"));
     setUploadVisible(true);
+    emit ended(Outcome::Failed);
 }
 
 void UploadEngine::commandGotoLink(const QByteArray& value)
@@ -343,11 +344,16 @@ void UploadEngine::commandEnd()
     const bool success = !m_imageLink.endsWith(QLatin1String("/error"));
     const QPointer<UploadEngine> self(this);
     emit finished(success);
-    if (!self || success)
+    if (!self)
         return;
+    if (success) {
+        emit ended(Outcome::Success);
+        return;
+    }
     // The server's own word on a refusal (such as 413) tells the user more than the failure alone.
     setStatus(statusLine.isEmpty() ? UploadFailedTitle
                                    : UploadFailedTitle + QStringLiteral(": ") + QString::fromLocal8Bit(statusLine));
+    emit ended(Outcome::Failed);
     showError(QStringLiteral("Сервер вернул неизвестные данные. Вероятно, изменились параметры сервиса, либо это "
                              "больше не фотохостинг.")
             + QStringLiteral("\r\n\r\n")
@@ -431,7 +437,7 @@ void UploadEngine::onWaitLimitTick()
     if (--m_waitTicksLeft > 0)
         return;
     m_session.ReplyBuffer.clear();
-    endUpload(TimeoutStatus);
+    endUpload(TimeoutStatus, Outcome::TimedOut);
 }
 
 void UploadEngine::onConnected()
@@ -478,6 +484,7 @@ void UploadEngine::onSendProgress(qint64 bytes)
     m_session.BytesSent += bytes;
     setStatus(QStringLiteral("Загрузка изображения на сервер: ") + QString::number(m_session.BytesSent / 1024)
         + QStringLiteral(" Кб из ") + QString::number(m_session.RequestLength / 1024) + QStringLiteral(" Кб передано"));
+    emit progressChanged(m_session.BytesSent, m_session.RequestLength);
     if (m_sender.isSent())
         onRequestSent();
 }
@@ -590,7 +597,7 @@ void UploadEngine::onCountdownTick()
     if (m_session.TimeoutLeft > 0)
         return;
     m_session.ReplyBuffer.clear();
-    endUpload(TimeoutStatus);
+    endUpload(TimeoutStatus, Outcome::TimedOut);
 }
 
 // ---- endings and the window ------------------------------------------------------------------------------
@@ -600,7 +607,7 @@ void UploadEngine::closeScript()
     m_script.close();
 }
 
-void UploadEngine::endUpload(const QString& status)
+void UploadEngine::endUpload(const QString& status, Outcome outcome)
 {
     closeSocket();
     StopReplyTimeout();
@@ -608,6 +615,7 @@ void UploadEngine::endUpload(const QString& status)
     setUploadVisible(true);
     closeScript();
     setStatus(status);
+    emit ended(outcome);
 }
 
 void UploadEngine::endWithSocketError(QAbstractSocket::SocketError error, const QString& description)

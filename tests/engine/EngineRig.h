@@ -35,6 +35,7 @@ public:
         QObject::connect(engine.get(), &UploadEngine::linkTypesEnabledChanged, [this](bool e) { linkTypes << e; });
         QObject::connect(engine.get(), &UploadEngine::countdownChanged, [this](const QString& t) { countdown << t; });
         QObject::connect(engine.get(), &UploadEngine::finished, [this](bool success) { finished << success; });
+        QObject::connect(engine.get(), &UploadEngine::ended, [this](Uploader::Outcome outcome) { outcomes << outcome; });
         QObject::connect(engine.get(), &UploadEngine::message, [this](const QString& text, const QString& title) {
             messages.append({ { text, title },
                 !engine->isStepTimerActive() && !engine->isCountdownActive() && !engine->isWaitLimitActive() });
@@ -122,6 +123,7 @@ public:
     QList<bool> linkTypes;
     QStringList countdown;
     QList<bool> finished;
+    QList<Uploader::Outcome> outcomes;
     QList<Message> messages;
 
 private:

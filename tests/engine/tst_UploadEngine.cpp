@@ -71,6 +71,7 @@ void tst_UploadEngine::plainUpload()
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
 
     QVERIFY(rig.isIdle());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::Success });
     QCOMPARE(rig.server.requests(), QList<QByteArray> { rig.expand(EngineRig::PostRequest) });
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(QStringLiteral("http://%HOST%/i/1.png")));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(QStringLiteral("http://%HOST%/t/1.png")));
@@ -237,6 +238,8 @@ void tst_UploadEngine::scriptLines()
     QVERIFY(rig.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { success }, Wait);
     QVERIFY(rig.isIdle());
+    QCOMPARE(rig.outcomes,
+        QList<Uploader::Outcome> { success ? Uploader::Outcome::Success : Uploader::Outcome::Failed });
     QVERIFY(rig.engine->isLinkTypesEnabled());
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(imageLink));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(previewLink));
@@ -373,6 +376,7 @@ void tst_UploadEngine::profileFaults()
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.engine->statusText(), status);
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::Failed });
     QCOMPARE(rig.engine->isLinkTypesEnabled(), !script.contains("SERVER:")); // disabled from SERVER on
     if (message.isEmpty()) {
         QVERIFY(rig.messages.isEmpty());
@@ -426,6 +430,7 @@ void tst_UploadEngine::countdownRunsOutAfterThirtyTicks()
     QCOMPARE(rig.countdown, expected);
     QCOMPARE(rig.engine->session().ReplyBuffer, QByteArray());
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::TimedOut });
     QVERIFY(rig.messages.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(rig.server.closedCount(), 1, Wait);
 }
@@ -492,6 +497,7 @@ void tst_UploadEngine::blackHoledConnectTimesOut()
     QCOMPARE(rig.engine->statusText(), QStringLiteral("Сервер не отдал ссылку. Таймаут."));
     QVERIFY(!rig.statuses.contains(QStringLiteral("connected")));
     QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::TimedOut });
 }
 
 void tst_UploadEngine::stopMidSendThenTwoUploads()
@@ -511,6 +517,7 @@ void tst_UploadEngine::stopMidSendThenTwoUploads()
     rig.engine->StopUpload();
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.engine->statusText(), QStringLiteral("Закачка прервана"));
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::Stopped });
     const qsizetype statusCount = rig.statuses.size();
     QTest::qWait(200);
     QCOMPARE(rig.statuses.size(), statusCount); // no late progress report
@@ -656,6 +663,7 @@ void tst_UploadEngine::uploadStartWithoutImage()
     QVERIFY(rig.statuses.isEmpty());
     QVERIFY(rig.buttons.isEmpty());
     QCOMPARE(rig.server.connectionCount(), 0);
+    QVERIFY(rig.outcomes.isEmpty()); // no upload began
     QCOMPARE(rig.messages.size(), 1);
     QCOMPARE(rig.messages.first().record.text, QStringLiteral("Чего закачивать-то будем?"));
     QCOMPARE(rig.messages.first().record.title, QStringLiteral("Не выбрано изображение!"));
