@@ -3,8 +3,8 @@
 #include "SingleInstance.h"
 #include "cli/TerminalCommand.h"
 #include "cli/TerminalUpload.h"
-#include "platform/ui/MessageBox.h"
 #include "platform/TerminationSignals.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDialog>
@@ -26,8 +26,8 @@ int runInTerminal(int argc, char* argv[])
     QCoreApplication::setApplicationName(QStringLiteral("Pictoferry"));
     QTextStream out(stdout);
     QTextStream err(stderr);
-    return TerminalUpload::Run(QCoreApplication::applicationDirPath(), QCoreApplication::arguments().mid(1),
-        QDir::currentPath(), out, err);
+    return TerminalUpload::Run(
+        QCoreApplication::applicationDirPath(), QCoreApplication::arguments().mid(1), QDir::currentPath(), out, err);
 }
 
 } // namespace

@@ -41,10 +41,10 @@ public:
         : m_err(err)
     {
         QObject::connect(&uploader, &Uploader::statusChanged, [this](const QString& text) { status(text); });
-        QObject::connect(&uploader, &Uploader::progressChanged, [this](qint64 sent, qint64 total) { progress(sent, total); });
-        QObject::connect(&uploader, &Uploader::message, [this](const QString& text, const QString& title) {
-            m_err << title << ": " << lines(text) << Qt::endl;
-        });
+        QObject::connect(
+            &uploader, &Uploader::progressChanged, [this](qint64 sent, qint64 total) { progress(sent, total); });
+        QObject::connect(&uploader, &Uploader::message,
+            [this](const QString& text, const QString& title) { m_err << title << ": " << lines(text) << Qt::endl; });
         QObject::connect(&uploader, &Uploader::ended, [this](Uploader::Outcome outcome) {
             m_outcome = outcome;
             m_loop.quit();
@@ -154,9 +154,11 @@ int Run(const QString& programFolder, const QStringList& arguments, const QStrin
     if (previewLink.isEmpty())
         previewLink = imageLink;
     const int slot = request.LinkType > 0 ? tables.slotForPosition(request.LinkType - 1) : 0;
-    const QString link = slot > 0 ? LinkTypes::ApplyPattern(tables.LinkPatterns(slot), imageLink, previewLink) : imageLink;
+    const QString link
+        = slot > 0 ? LinkTypes::ApplyPattern(tables.LinkPatterns(slot), imageLink, previewLink) : imageLink;
     if (!Journal::AppendJournalRecord(programFolder, uploader->CurrentImagePath(), imageLink, previewLink))
-        err << QStringLiteral("Не удалось записать журнал закачек: ") << Journal::JournalPath(programFolder) << Qt::endl;
+        err << QStringLiteral("Не удалось записать журнал закачек: ") << Journal::JournalPath(programFolder)
+            << Qt::endl;
     out << link << Qt::endl;
     return ExitStatus::Success;
 }

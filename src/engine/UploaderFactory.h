@@ -13,7 +13,7 @@ namespace UploaderFactory
 
 // A new uploader for the service profileName of the program folder, owned by parent. The settings must
 // outlive it.
-Uploader* Create(const QString& programFolder, const Settings& settings, const QString& profileName,
-    QObject* parent = nullptr);
+Uploader* Create(
+    const QString& programFolder, const Settings& settings, const QString& profileName, QObject* parent = nullptr);
 
 } // namespace UploaderFactory

@@ -148,7 +148,8 @@ std::optional<Notice> OpenJournal(const QString& programFolder, bool limitJourna
             QStringLiteral("Ошибка"), true };
     }
     if (!launch(browser, { page.path }))
-        return Notice { QStringLiteral("Не удалось запустить браузер!\r\n\r\n(") + browser + u')', QStringLiteral("Ошибка"), true };
+        return Notice { QStringLiteral("Не удалось запустить браузер!\r\n\r\n(") + browser + u')',
+            QStringLiteral("Ошибка"), true };
     return std::nullopt;
 }
 

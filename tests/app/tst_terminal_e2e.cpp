@@ -27,8 +27,10 @@ enum Exit { Success = 0, BadCommandLine = 2, UploadFailed = 3, TimedOut = 4 };
 QByteArray replyWithLinks(const QByteArray& host)
 {
     return ScriptedHttpServer::httpReply("200 OK",
-        "<html><body><p><a id=\"image\" href=\"http://" + host + "/i/1.jpg\">image</a></p>\n<p><a id=\"preview\" "
-            "href=\"http://" + host + "/i/1s.jpg\">preview</a></p></body></html>\n");
+        "<html><body><p><a id=\"image\" href=\"http://" + host
+            + "/i/1.jpg\">image</a></p>\n<p><a id=\"preview\" "
+              "href=\"http://"
+            + host + "/i/1s.jpg\">preview</a></p></body></html>\n");
 }
 
 // One program folder with the shipped profile pointed at the scripted server, and a picture outside it.
@@ -61,8 +63,14 @@ struct Rig {
         return file.open(QIODevice::WriteOnly) && file.write("\xFF\xD8\xFF\xE0 not much of a picture") > 0;
     }
 
-    QString imageLink() const { return QStringLiteral("http://%1/i/1.jpg").arg(QString::fromLatin1(server.hostAndPort())); }
-    QString previewLink() const { return QStringLiteral("http://%1/i/1s.jpg").arg(QString::fromLatin1(server.hostAndPort())); }
+    QString imageLink() const
+    {
+        return QStringLiteral("http://%1/i/1.jpg").arg(QString::fromLatin1(server.hostAndPort()));
+    }
+    QString previewLink() const
+    {
+        return QStringLiteral("http://%1/i/1s.jpg").arg(QString::fromLatin1(server.hostAndPort()));
+    }
 
     // Runs the program to its end without blocking this event loop (the server lives in it) and keeps its
     // exit status (-1: it crashed or did not end) and output.
@@ -96,7 +104,10 @@ struct Rig {
         return exitCode;
     }
 
-    QString report() const { return QStringLiteral("stdout:\n%1\nstderr:\n%2").arg(QString::fromUtf8(out), QString::fromUtf8(err)); }
+    QString report() const
+    {
+        return QStringLiteral("stdout:\n%1\nstderr:\n%2").arg(QString::fromUtf8(out), QString::fromUtf8(err));
+    }
 };
 
 } // namespace
@@ -194,11 +205,10 @@ void TestTerminalEndToEnd::badCommandLines_data()
     QTest::newRow("no service") << QStringList { picture } << QStringLiteral("Не указан сервер");
     QTest::newRow("unknown service") << QStringList { picture, QStringLiteral("-u=nowhere.example") }
                                      << QStringLiteral("Нет такого сервера");
-    QTest::newRow("link type out of range")
-        << QStringList { picture, QStringLiteral("-u=") + ServiceName, QStringLiteral("-c=99") }
-        << QStringLiteral("Неверный тип ссылки");
-    QTest::newRow("a window option") << QStringList { picture, QStringLiteral("-u=") + ServiceName, QStringLiteral("-e") }
-                                     << QStringLiteral("Непонятный параметр \"-e\"");
+    QTest::newRow("link type out of range") << QStringList { picture, QStringLiteral("-u=") + ServiceName,
+        QStringLiteral("-c=99") } << QStringLiteral("Неверный тип ссылки");
+    QTest::newRow("a window option") << QStringList { picture, QStringLiteral("-u=") + ServiceName,
+        QStringLiteral("-e") } << QStringLiteral("Непонятный параметр \"-e\"");
 }
 
 void TestTerminalEndToEnd::badCommandLines()

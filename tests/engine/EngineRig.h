@@ -35,7 +35,8 @@ public:
         QObject::connect(engine.get(), &UploadEngine::linkTypesEnabledChanged, [this](bool e) { linkTypes << e; });
         QObject::connect(engine.get(), &UploadEngine::countdownChanged, [this](const QString& t) { countdown << t; });
         QObject::connect(engine.get(), &UploadEngine::finished, [this](bool success) { finished << success; });
-        QObject::connect(engine.get(), &UploadEngine::ended, [this](Uploader::Outcome outcome) { outcomes << outcome; });
+        QObject::connect(
+            engine.get(), &UploadEngine::ended, [this](Uploader::Outcome outcome) { outcomes << outcome; });
         QObject::connect(engine.get(), &UploadEngine::message, [this](const QString& text, const QString& title) {
             messages.append({ { text, title },
                 !engine->isStepTimerActive() && !engine->isCountdownActive() && !engine->isWaitLimitActive() });
@@ -43,10 +44,7 @@ public:
         folder.writeFile(QStringLiteral("images/photo.png"), Image);
     }
 
-    ~EngineRig()
-    {
-        engine.reset();
-    }
+    ~EngineRig() { engine.reset(); }
 
     EngineRig(const EngineRig&) = delete;
     EngineRig& operator=(const EngineRig&) = delete;

@@ -238,8 +238,8 @@ void tst_UploadEngine::scriptLines()
     QVERIFY(rig.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { success }, Wait);
     QVERIFY(rig.isIdle());
-    QCOMPARE(rig.outcomes,
-        QList<Uploader::Outcome> { success ? Uploader::Outcome::Success : Uploader::Outcome::Failed });
+    QCOMPARE(
+        rig.outcomes, QList<Uploader::Outcome> { success ? Uploader::Outcome::Success : Uploader::Outcome::Failed });
     QVERIFY(rig.engine->isLinkTypesEnabled());
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(imageLink));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(previewLink));

@@ -1,7 +1,7 @@
+#include "image/PictureFiles.h"
 #include "image/ui/CommonDialog.h"
 #include "image/ui/IMGinfo.h"
 #include "image/ui/ImageIntake.h"
-#include "image/PictureFiles.h"
 #include "image/ui/ScrollingPic.h"
 #include "support/MessageRecorder.h"
 #include "support/TempProgramFolder.h"

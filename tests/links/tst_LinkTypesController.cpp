@@ -1,5 +1,5 @@
-#include "links/ui/EditLinkTypes.h"
 #include "links/LinkTypes.h"
+#include "links/ui/EditLinkTypes.h"
 #include "links/ui/LinkTypesController.h"
 #include "platform/Shell.h"
 #include "support/TempProgramFolder.h"

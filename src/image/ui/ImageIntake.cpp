@@ -1,8 +1,8 @@
 #include "ImageIntake.h"
 
 #include "IMGinfo.h"
-#include "image/IndicatorPictures.h"
 #include "ScrollingPic.h"
+#include "image/IndicatorPictures.h"
 #include "platform/ui/MessageBox.h"
 
 #include <QAbstractButton>
