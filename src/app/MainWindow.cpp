@@ -5,18 +5,20 @@
 #include "controls/ElidedLabel.h"
 #include "controls/Icons.h"
 #include "controls/WheelNeedsFocus.h"
-#include "engine/AboutServer.h"
 #include "engine/AutomaticStart.h"
-#include "engine/UploadEngine.h"
-#include "image/ImageIntake.h"
-#include "image/ScrollingPic.h"
+#include "engine/Uploader.h"
+#include "engine/UploaderFactory.h"
+#include "engine/ui/AboutServer.h"
 #include "image/ui/ClipboardIntake.h"
+#include "image/ui/ImageIntake.h"
+#include "image/ui/ScrollingPic.h"
 #include "journal/Journal.h"
+#include "journal/ui/ShowJournal.h"
 #include "links/LinkTypes.h"
-#include "links/LinkTypesController.h"
-#include "platform/MessageBox.h"
+#include "links/ui/LinkTypesController.h"
 #include "platform/ProfileFile.h"
 #include "platform/Shell.h"
+#include "platform/ui/MessageBox.h"
 #include "settings/Ini.h"
 #include "settings/IniFile.h"
 #include "settings/ui/Options.h"
@@ -134,22 +136,7 @@ void MainWindow::bindControls()
     m_links = new LinkTypesController(m_programFolder, m_linksType, m_text1, m_copyTo, m_openTB, this);
     m_links->bindLinkValues(&m_imageLink, &m_previewLink);
 
-    m_engine = new UploadEngine(m_programFolder, m_options.settings(), UploadEngine::DefaultCountdownIntervalMs, this);
-    m_engine->setMessageParent(this);
-    connect(m_engine, &UploadEngine::statusChanged, this, [this](const QString& text) {
-        m_st->setText(text);
-        m_st->repaint();
-    });
-    connect(m_engine, &UploadEngine::uploadButtonsChanged, this, [this](bool uploadVisible) {
-        m_command2->setVisible(uploadVisible);
-        if (!uploadVisible && m_commandStop->isHidden())
-            m_stopShownSince.start();
-        m_commandStop->setVisible(!uploadVisible);
-    });
-    connect(m_engine, &UploadEngine::uploadButtonsChanged, this, &MainWindow::AllowChoosing);
-    connect(m_engine, &UploadEngine::linkTypesEnabledChanged, m_linksType, &QWidget::setEnabled);
-    connect(m_engine, &UploadEngine::countdownChanged, m_toLabel, &QLabel::setText);
-    connect(m_engine, &UploadEngine::finished, this, &MainWindow::UploadFinished);
+    UseUploader(UploaderFactory::Create(m_programFolder, m_options.settings(), QString(), this));
     connect(m_commandStop, &QPushButton::clicked, this, &MainWindow::StopClicked);
 
     connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
@@ -395,8 +382,35 @@ void MainWindow::ShowOptions()
     dialog.exec();
 }
 
+void MainWindow::UseUploader(Uploader* uploader)
+{
+    if (m_engine)
+        m_engine->deleteLater();
+    m_engine = uploader;
+    connect(m_engine, &Uploader::message, this, [this](const QString& text, const QString& title) {
+        Platform::ShowMessage(this, text, title, Platform::MessageIcon::Error);
+    });
+    connect(m_engine, &Uploader::statusChanged, this, [this](const QString& text) {
+        m_st->setText(text);
+        m_st->repaint();
+    });
+    connect(m_engine, &Uploader::uploadButtonsChanged, this, [this](bool uploadVisible) {
+        m_command2->setVisible(uploadVisible);
+        if (!uploadVisible && m_commandStop->isHidden())
+            m_stopShownSince.start();
+        m_commandStop->setVisible(!uploadVisible);
+    });
+    connect(m_engine, &Uploader::uploadButtonsChanged, this, &MainWindow::AllowChoosing);
+    connect(m_engine, &Uploader::linkTypesEnabledChanged, m_linksType, &QWidget::setEnabled);
+    connect(m_engine, &Uploader::countdownChanged, m_toLabel, &QLabel::setText);
+    connect(m_engine, &Uploader::finished, this, &MainWindow::UploadFinished);
+}
+
 void MainWindow::UploadClicked()
 {
+    if (m_engine->isRunning())
+        return;
+    UseUploader(UploaderFactory::Create(m_programFolder, m_options.settings(), m_servers->currentText(), this));
     m_engine->StartUpload(m_servers->currentIndex(), m_servers->currentText(), CurrentImagePath());
 }
 

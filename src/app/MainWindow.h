@@ -8,7 +8,7 @@
 #include <QMainWindow>
 
 class ImageIntake;
-class UploadEngine;
+class Uploader;
 class LinkTypesController;
 class ScrollingPic;
 class QComboBox;
@@ -37,7 +37,8 @@ public:
     QString TempFolder() const { return m_tempFolder; }
     QString CommandLineText() const { return m_commandLineText; }
     const ParseCommandSting::CommandLineResults& commandLine() const { return m_command; }
-    UploadEngine* engine() const { return m_engine; }
+    // The uploader of the current or last upload; each upload gets a new one for its service.
+    Uploader* engine() const { return m_engine; }
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -63,6 +64,7 @@ private:
     void TakeCommandLine();
     void AutomaticStart();
     void UploadFinished(bool success);
+    void UseUploader(Uploader* uploader);
 
     QString m_programFolder;
     QString m_commandLineText;
@@ -104,5 +106,5 @@ private:
     QTimer* m_timer1 = nullptr;
     LinkTypesController* m_links = nullptr;
     ImageIntake* m_image = nullptr;
-    UploadEngine* m_engine = nullptr;
+    Uploader* m_engine = nullptr;
 };

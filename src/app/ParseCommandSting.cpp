@@ -1,6 +1,6 @@
 #include "ParseCommandSting.h"
 
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 #include "settings/Ini.h"
 
 #include <QDir>

@@ -1,18 +1,45 @@
 #include "MainWindow.h"
 #include "ParseCommandSting.h"
 #include "SingleInstance.h"
-#include "platform/MessageBox.h"
+#include "cli/TerminalCommand.h"
+#include "cli/TerminalUpload.h"
 #include "platform/TerminationSignals.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QTextStream>
 #include <QTranslator>
+
+#include <cstdio>
+
+namespace
+{
+
+// The terminal mode: no QApplication, so no display is needed.
+int runInTerminal(int argc, char* argv[])
+{
+    QCoreApplication app(argc, argv);
+    QCoreApplication::setApplicationName(QStringLiteral("Pictoferry"));
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    return TerminalUpload::Run(
+        QCoreApplication::applicationDirPath(), QCoreApplication::arguments().mid(1), QDir::currentPath(), out, err);
+}
+
+} // namespace
 
 int main(int argc, char* argv[])
 {
+    QStringList arguments;
+    for (int i = 1; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (TerminalCommand::ModeOf(arguments) != TerminalCommand::Mode::Window)
+        return runInTerminal(argc, argv);
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictoferry"));
 

@@ -5,7 +5,6 @@
 #include "engine/ProxyTunnel.h"
 #include "engine/ServerCatalogue.h"
 #include "engine/TlsTrust.h"
-#include "platform/MessageBox.h"
 #include "settings/Ini.h"
 #include "settings/OptionsModule.h"
 
@@ -80,7 +79,7 @@ const QString ProxyAuthorizationStatus = QStringLiteral("Необходима а
 } // namespace
 
 UploadEngine::UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs, QObject* parent)
-    : QObject(parent)
+    : Uploader(parent)
     , m_programFolder(std::move(programFolder))
     , m_settings(settings)
     , m_mt(new QTimer(this))
@@ -134,8 +133,7 @@ bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, cons
     Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
 
     if (imagePath.isEmpty()) {
-        Platform::ShowMessage(m_messageParent, QStringLiteral("Чего закачивать-то будем?"),
-            QStringLiteral("Не выбрано изображение!"), Platform::MessageIcon::Error);
+        showError(QStringLiteral("Чего закачивать-то будем?"), QStringLiteral("Не выбрано изображение!"));
         return false;
     }
 
@@ -159,7 +157,7 @@ void UploadEngine::StopUpload()
 {
     if (!isScriptOpen())
         return;
-    endUpload(QStringLiteral("Закачка прервана"));
+    endUpload(QStringLiteral("Закачка прервана"), Outcome::Stopped);
 }
 
 void UploadEngine::Compiler()
@@ -316,6 +314,7 @@ void UploadEngine::commandSearchLink(const QByteArray& value)
         ErrorTitle);
     setStatus(QStringLiteral("Ошибка загрузки изображения"));
     setUploadVisible(true);
+    emit ended(Outcome::Failed);
 }
 
 void UploadEngine::commandGotoLink(const QByteArray& value)
@@ -354,11 +353,16 @@ void UploadEngine::commandEnd()
     const bool success = !m_imageLink.endsWith(QLatin1String("/error"));
     const QPointer<UploadEngine> self(this);
     emit finished(success);
-    if (!self || success)
+    if (!self)
         return;
+    if (success) {
+        emit ended(Outcome::Success);
+        return;
+    }
     // The server's own word on a refusal (such as 413) tells the user more than the failure alone.
     setStatus(statusLine.isEmpty() ? UploadFailedTitle
                                    : UploadFailedTitle + QStringLiteral(": ") + QString::fromLocal8Bit(statusLine));
+    emit ended(Outcome::Failed);
     showError(QStringLiteral("Сервер вернул неизвестные данные. Вероятно, изменились параметры сервиса, либо это "
                              "больше не фотохостинг.")
             + QStringLiteral("\r\n\r\n")
@@ -505,7 +509,7 @@ void UploadEngine::onWaitLimitTick()
     if (--m_waitTicksLeft > 0)
         return;
     m_session.ReplyBuffer.clear();
-    endUpload(TimeoutStatus);
+    endUpload(TimeoutStatus, Outcome::TimedOut);
 }
 
 void UploadEngine::onTransportConnected()
@@ -643,6 +647,7 @@ void UploadEngine::onSendProgress(qint64 bytes)
     m_session.BytesSent += bytes;
     setStatus(QStringLiteral("Загрузка изображения на сервер: ") + QString::number(m_session.BytesSent / 1024)
         + QStringLiteral(" Кб из ") + QString::number(m_session.RequestLength / 1024) + QStringLiteral(" Кб передано"));
+    emit progressChanged(m_session.BytesSent, m_session.RequestLength);
     if (m_sender.isSent())
         onRequestSent();
 }
@@ -766,7 +771,7 @@ void UploadEngine::onCountdownTick()
     if (m_session.TimeoutLeft > 0)
         return;
     m_session.ReplyBuffer.clear();
-    endUpload(TimeoutStatus);
+    endUpload(TimeoutStatus, Outcome::TimedOut);
 }
 
 // ---- endings and the window ------------------------------------------------------------------------------
@@ -776,7 +781,7 @@ void UploadEngine::closeScript()
     m_script.close();
 }
 
-void UploadEngine::endUpload(const QString& status)
+void UploadEngine::endUpload(const QString& status, Outcome outcome)
 {
     closeSocket();
     StopReplyTimeout();
@@ -784,6 +789,7 @@ void UploadEngine::endUpload(const QString& status)
     setUploadVisible(true);
     closeScript();
     setStatus(status);
+    emit ended(outcome);
 }
 
 void UploadEngine::endWithSocketError(QAbstractSocket::SocketError error, const QString& description)
@@ -794,7 +800,7 @@ void UploadEngine::endWithSocketError(QAbstractSocket::SocketError error, const 
 
 void UploadEngine::showError(const QString& text, const QString& title)
 {
-    Platform::ShowMessage(m_messageParent, text, title, Platform::MessageIcon::Error);
+    emit message(text, title);
 }
 
 void UploadEngine::setStatus(const QString& text)

@@ -5,6 +5,7 @@
 #include "engine/RequestSender.h"
 #include "engine/ScriptReader.h"
 #include "engine/UploadSession.h"
+#include "engine/Uploader.h"
 
 #include <QAbstractSocket>
 #include <QObject>
@@ -15,20 +16,19 @@
 
 class QSslSocket;
 class QTimer;
-class QWidget;
 struct Settings;
 
 // The upload engine: runs a server profile script one line per step, speaks HTTP/1.0 over its socket
 // (directly or through the configured proxy; over TLS for an "https://" server, through the proxy in a
 // CONNECT tunnel), follows the reply countdown and finds the links in the
 // replies. It owns the socket WS, the step timer MT, the reply countdown TOTimer and the open script, and
-// tells the main window what to show only through its signals, so it runs without a window.
+// tells the main window what to show only through the signals of Uploader, so it runs without a window.
 //
 // One upload at a time. Every ending restores the upload button, stops the timers and closes the script;
 // message boxes are shown only after the timers are stopped. Every waiting state has a way out: a
 // connection attempt and a send that makes no progress are limited to the same 30 seconds as the reply
 // countdown, and while a step waits for the socket the stop button is shown.
-class UploadEngine final : public QObject
+class UploadEngine final : public Uploader
 {
     Q_OBJECT
 
@@ -44,16 +44,13 @@ public:
         QObject* parent = nullptr);
     ~UploadEngine() override;
 
-    // The window that owns the engine's message boxes.
-    void setMessageParent(QWidget* parent) { m_messageParent = parent; }
-
     // The upload button: writes [Main] LastServer = serverIndex to options.ini, refuses an empty image
     // path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step.
     // Does nothing at all while a script is open. True when the upload began.
-    bool StartUpload(int serverIndex, const QString& profileName, const QString& imagePath);
+    bool StartUpload(int serverIndex, const QString& profileName, const QString& imagePath) override;
 
     // The stop button: ends a running upload with "Закачка прервана".
-    void StopUpload();
+    void StopUpload() override;
 
     // One step: reads the script's lines and runs them until one acts (a line that does nothing, and
     // GETCOOKIES with a kept cookie, lead straight on to the next line).
@@ -63,39 +60,28 @@ public:
     void StopReplyTimeout();
 
     bool isScriptOpen() const { return m_script.isOpen(); }
+    bool isRunning() const override { return isScriptOpen(); }
     bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
     bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
     bool isStepTimerActive() const;
     bool isCountdownActive() const;
     // The limit on a connection attempt or a stalled send is running.
     bool isWaitLimitActive() const;
-    QString statusText() const { return m_status; }
-    QString countdownText() const { return m_countdown; }
+    QString statusText() const override { return m_status; }
+    QString countdownText() const override { return m_countdown; }
 
-    QString CurrentImagePath() const { return m_currentImagePath; }
+    QString CurrentImagePath() const override { return m_currentImagePath; }
     QString ProfileName() const { return m_profileName; }
     // "host" or "host:port", without the scheme.
     QString ServerHost() const { return QString::fromLocal8Bit(m_serverHost); }
     // The last SERVER line named an "https://" server.
     bool isServerTls() const { return m_serverTls; }
-    QString ImageLink() const { return m_imageLink; }
-    QString PreviewLink() const { return m_previewLink; }
+    QString ImageLink() const override { return m_imageLink; }
+    QString PreviewLink() const override { return m_previewLink; }
+    // Scripts find no deletion link.
+    QString DeletionLink() const override { return {}; }
     QString ServerCookies() const { return m_serverCookies; }
     const UploadSession& session() const { return m_session; }
-
-signals:
-    // The status line st.
-    void statusChanged(const QString& text);
-    // Command2 visible and CommandStop hidden (true), or the other way round (false).
-    void uploadButtonsChanged(bool uploadVisible);
-    // The link-type list LinksType.
-    void linkTypesEnabledChanged(bool enabled);
-    // The countdown label TOLabel: the seconds left, or empty.
-    void countdownChanged(const QString& text);
-    // The script reached END; success unless the image link ends with "/error". The links and the image
-    // path are final when this is emitted. On failure the engine then sets the status "Ошибка загрузки" and
-    // shows its message box. The engine must not be deleted synchronously from a connected slot.
-    void finished(bool success);
 
 private:
     // The connection is established: for TLS after the handshake.
@@ -156,7 +142,7 @@ private:
     void closeScript();
     // The ending shared by every failure: socket closed, countdown and step timer stopped, buttons
     // restored, script closed, then the status text.
-    void endUpload(const QString& status);
+    void endUpload(const QString& status, Outcome outcome = Outcome::Failed);
     void endWithSocketError(QAbstractSocket::SocketError error, const QString& description);
     void showError(const QString& text, const QString& title);
 
@@ -167,7 +153,6 @@ private:
 
     QString m_programFolder;
     const Settings& m_settings;
-    QPointer<QWidget> m_messageParent;
 
     // Made at the first connection; replaced when the next connection needs the other kind.
     QAbstractSocket* m_ws = nullptr;

@@ -1,7 +1,5 @@
 #include "Journal.h"
 
-#include "platform/MessageBox.h"
-
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -127,42 +125,32 @@ void SetLauncherHook(Launcher hook)
     launcherHook() = std::move(hook);
 }
 
-void ShowJournal(QWidget* parent, const QString& programFolder, bool limitJournal, int journalRows)
+std::optional<Notice> OpenJournal(const QString& programFolder, bool limitJournal, int journalRows)
 {
-    using Platform::MessageIcon;
-    if (!QFileInfo::exists(JournalPath(programFolder))) {
-        Platform::ShowMessage(
-            parent, QStringLiteral("В журнале закачек нет записей."), Title, MessageIcon::Information);
-        return;
-    }
+    if (!QFileInfo::exists(JournalPath(programFolder)))
+        return Notice { QStringLiteral("В журнале закачек нет записей."), Title, false };
 
     const PageResult page = BuildJournalPage(programFolder, RowLimit(limitJournal, journalRows));
     switch (page.status) {
     case PageResult::Status::TemplateMissing:
-        Platform::ShowMessage(parent, QStringLiteral("Не найден шаблон страницы журнала:\r\n\r\n(") + page.path + u')',
-            Title, MessageIcon::Error);
-        return;
+        return Notice { QStringLiteral("Не найден шаблон страницы журнала:\r\n\r\n(") + page.path + u')', Title, true };
     case PageResult::Status::WriteFailed:
-        Platform::ShowMessage(parent,
-            QStringLiteral("Не удалось записать страницу журнала:\r\n\r\n(") + page.path + u')', Title,
-            MessageIcon::Error);
-        return;
+        return Notice { QStringLiteral("Не удалось записать страницу журнала:\r\n\r\n(") + page.path + u')', Title,
+            true };
     case PageResult::Status::Written:
         break;
     }
 
     const QString browser = QStandardPaths::findExecutable(QStringLiteral("xdg-open"));
     if (browser.isEmpty()) {
-        Platform::ShowMessage(parent,
-            QStringLiteral("Не найден xdg-open!\r\n\r\n(xdg-open в PATH=") + QString::fromLocal8Bit(qgetenv("PATH"))
-                + u')',
-            QStringLiteral("Ошибка"), MessageIcon::Error);
-        return;
+        return Notice { QStringLiteral("Не найден xdg-open!\r\n\r\n(xdg-open в PATH=")
+                + QString::fromLocal8Bit(qgetenv("PATH")) + u')',
+            QStringLiteral("Ошибка"), true };
     }
-    if (!launch(browser, { page.path })) {
-        Platform::ShowMessage(parent, QStringLiteral("Не удалось запустить браузер!\r\n\r\n(") + browser + u')',
-            QStringLiteral("Ошибка"), MessageIcon::Error);
-    }
+    if (!launch(browser, { page.path }))
+        return Notice { QStringLiteral("Не удалось запустить браузер!\r\n\r\n(") + browser + u')',
+            QStringLiteral("Ошибка"), true };
+    return std::nullopt;
 }
 
 } // namespace Journal

@@ -7,8 +7,7 @@
 #include <QStringList>
 
 #include <functional>
-
-class QWidget;
+#include <optional>
 
 // The upload journal: journal.txt in the program folder holds one line per successful upload (source,
 // image link, preview link, date and time, separated by TAB, ended by CR LF); the journal page is built
@@ -43,9 +42,16 @@ int RowLimit(bool limitJournal, int journalRows);
 using Launcher = std::function<bool(const QString& program, const QStringList& arguments)>;
 void SetLauncherHook(Launcher hook);
 
-// The journal button: without journal.txt an information box "В журнале закачек нет записей.";
+// What the journal button has to tell the user.
+struct Notice {
+    QString text;
+    QString title;
+    bool error = false; // an error, else an information
+};
+
+// The journal button: without journal.txt the information "В журнале закачек нет записей.";
 // otherwise builds the page and opens it with xdg-open found on PATH. A missing template, a page that
-// cannot be written and a missing or failing xdg-open are reported in a message box.
-void ShowJournal(QWidget* parent, const QString& programFolder, bool limitJournal, int journalRows);
+// cannot be written and a missing or failing xdg-open are errors. Nothing to tell when the page opened.
+std::optional<Notice> OpenJournal(const QString& programFolder, bool limitJournal, int journalRows);
 
 } // namespace Journal

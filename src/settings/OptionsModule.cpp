@@ -32,9 +32,10 @@ QString OptionsModule::programPath() const
     return QDir(m_programFolder).filePath(QStringLiteral("pictoferry"));
 }
 
-void OptionsModule::LoadOptions()
+void OptionsModule::LoadOptions(Leftovers leftovers)
 {
-    RemoveLeftoverTemporaryFiles(m_programFolder);
+    if (leftovers == Leftovers::Remove)
+        RemoveLeftoverTemporaryFiles(m_programFolder);
     if (!QFileInfo::exists(optionsPath()))
         SetDefaultOptions();
 

@@ -23,7 +23,10 @@ public:
 
     // Reads options.ini once (created with defaults on the first run); a missing or damaged key reads
     // as its first-run value.
-    void LoadOptions();
+    // Keep leaves the temporary files of atomic replaces alone: another process of this program folder
+    // may be writing one right now.
+    enum class Leftovers { Remove, Keep };
+    void LoadOptions(Leftovers leftovers = Leftovers::Remove);
     // Writes the seven keys of [Options] in one atomic replace of options.ini.
     void SaveOptions();
     void SetDefaultOptions();

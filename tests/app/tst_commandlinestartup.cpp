@@ -2,7 +2,7 @@
 // of picture and service, and the follow-up at the end of an upload (link type, clipboard, closing).
 
 #include "app/MainWindow.h"
-#include "engine/UploadEngine.h"
+#include "engine/Uploader.h"
 #include "platform/ProfileFile.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
@@ -157,7 +157,7 @@ private slots:
             QCOMPARE(window.CurrentImagePath(), QString());
         }
         QTest::qWait(50);
-        QVERIFY(!window.engine()->isScriptOpen());
+        QVERIFY(!window.engine()->isRunning());
         QCOMPARE(server.connectionCount(), 0);
         // A quoted path with the command line on is parsed too; it names no service, which is no error.
         QCOMPARE(messages.messages().size(), 0);
@@ -359,7 +359,7 @@ private slots:
         QVERIFY(!FindControl<QTimer>(window, "Timer1")->isActive());
         QTest::qWait(50);
         QCOMPARE(window.CurrentImagePath(), QString());
-        QVERIFY(!window.engine()->isScriptOpen());
+        QVERIFY(!window.engine()->isRunning());
         QCOMPARE(server.connectionCount(), 0);
         QCOMPARE(messages.messages().size(), 1);
     }
@@ -384,7 +384,7 @@ private slots:
         QTest::qWait(50);
         // The file cannot be shown, so nothing is uploaded and the program stays open.
         QCOMPARE(server.connectionCount(), 0);
-        QVERIFY(!window.engine()->isScriptOpen());
+        QVERIFY(!window.engine()->isRunning());
         QVERIFY(window.isVisible());
         QVERIFY(!QFile::exists(folder.filePath(QStringLiteral("journal.txt"))));
         // Only the open error: no second box asking for a picture, and the service choice is not stored.

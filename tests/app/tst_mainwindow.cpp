@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "controls/ElidedLabel.h"
-#include "engine/UploadEngine.h"
-#include "platform/MessageBox.h"
+#include "engine/Uploader.h"
+#include "platform/ui/MessageBox.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/ScriptedHttpServer.h"
@@ -225,18 +225,18 @@ private slots:
         const std::unique_ptr<MainWindow> window
             = startUpload(folder, "SERVER:" + server.hostAndPort() + "\r\nWAIT:\r\nEND:\r\n");
         auto* stop = FindControl<QPushButton>(*window, "CommandStop");
-        QTRY_VERIFY(window->engine()->isScriptOpen());
+        QTRY_VERIFY(window->engine()->isRunning());
         QVERIFY(!stop->isHidden());
 
         const int interval = QGuiApplication::styleHints()->mouseDoubleClickInterval();
         QGuiApplication::styleHints()->setMouseDoubleClickInterval(60000);
         stop->click();
-        QVERIFY(window->engine()->isScriptOpen());
+        QVERIFY(window->engine()->isRunning());
         QVERIFY(!stop->isHidden());
         QGuiApplication::styleHints()->setMouseDoubleClickInterval(0);
         stop->click();
         QGuiApplication::styleHints()->setMouseDoubleClickInterval(interval);
-        QVERIFY(!window->engine()->isScriptOpen());
+        QVERIFY(!window->engine()->isRunning());
         QVERIFY(stop->isHidden());
         QCOMPARE(FindControl<QLabel>(*window, "st")->text(), QStringLiteral("Закачка прервана"));
     }
@@ -254,7 +254,7 @@ private slots:
         MessageRecorder messages;
         const std::unique_ptr<MainWindow> window = startUpload(folder, script);
         auto* text1 = FindControl<QLineEdit>(*window, "Text1");
-        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isScriptOpen() && messages.messages().size() == 1, 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isRunning() && messages.messages().size() == 1, 30000);
         QCOMPARE(text1->text(), QString());
         QVERIFY(FindControl<QWidget>(*window, "Copy_to")->isHidden());
         QVERIFY(FindControl<QWidget>(*window, "OpenTB")->isHidden());
@@ -262,12 +262,12 @@ private slots:
 
         // A successful upload shows its link, and a failure after it takes it away again.
         window->engine()->StartUpload(0, QStringLiteral("alpha.example"), window->CurrentImagePath());
-        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isScriptOpen(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isRunning(), 30000);
         QVERIFY2(text1->text().contains(QStringLiteral("/h/1.png")), qPrintable(text1->text()));
         QVERIFY(!FindControl<QWidget>(*window, "Copy_to")->isHidden());
         server.enqueue(ScriptedHttpServer::reply(ScriptedHttpServer::httpReply("200 OK", "<html>no link</html>")));
         window->engine()->StartUpload(0, QStringLiteral("alpha.example"), window->CurrentImagePath());
-        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isScriptOpen(), 30000);
+        QTRY_VERIFY_WITH_TIMEOUT(!window->engine()->isRunning(), 30000);
         QCOMPARE(text1->text(), QString());
         QVERIFY(FindControl<QWidget>(*window, "Copy_to")->isHidden());
         QVERIFY(FindControl<QWidget>(*window, "OpenTB")->isHidden());

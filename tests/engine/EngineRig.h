@@ -1,7 +1,6 @@
 #pragma once
 
 #include "engine/UploadEngine.h"
-#include "platform/MessageBox.h"
 #include "settings/OptionsModule.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
@@ -16,8 +15,12 @@
 class EngineRig final
 {
 public:
+    struct Record {
+        QString text;
+        QString title;
+    };
     struct Message {
-        Platform::MessageRecord record;
+        Record record;
         bool timersStopped; // the step timer and the countdown were off when the box was shown
     };
 
@@ -32,19 +35,16 @@ public:
         QObject::connect(engine.get(), &UploadEngine::linkTypesEnabledChanged, [this](bool e) { linkTypes << e; });
         QObject::connect(engine.get(), &UploadEngine::countdownChanged, [this](const QString& t) { countdown << t; });
         QObject::connect(engine.get(), &UploadEngine::finished, [this](bool success) { finished << success; });
-        Platform::SetMessageHook([this](const Platform::MessageRecord& record) {
-            messages.append({ record,
+        QObject::connect(
+            engine.get(), &UploadEngine::ended, [this](Uploader::Outcome outcome) { outcomes << outcome; });
+        QObject::connect(engine.get(), &UploadEngine::message, [this](const QString& text, const QString& title) {
+            messages.append({ { text, title },
                 !engine->isStepTimerActive() && !engine->isCountdownActive() && !engine->isWaitLimitActive() });
-            return QMessageBox::Ok;
         });
         folder.writeFile(QStringLiteral("images/photo.png"), Image);
     }
 
-    ~EngineRig()
-    {
-        Platform::SetMessageHook({});
-        engine.reset();
-    }
+    ~EngineRig() { engine.reset(); }
 
     EngineRig(const EngineRig&) = delete;
     EngineRig& operator=(const EngineRig&) = delete;
@@ -134,6 +134,7 @@ public:
     QList<bool> linkTypes;
     QStringList countdown;
     QList<bool> finished;
+    QList<Uploader::Outcome> outcomes;
     QList<Message> messages;
 
 private:

@@ -74,6 +74,7 @@ void tst_UploadEngine::plainUpload()
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
 
     QVERIFY(rig.isIdle());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::Success });
     QCOMPARE(rig.server.requests(), QList<QByteArray> { rig.expand(EngineRig::PostRequest) });
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(QStringLiteral("http://%HOST%/i/1.png")));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(QStringLiteral("http://%HOST%/t/1.png")));
@@ -240,6 +241,8 @@ void tst_UploadEngine::scriptLines()
     QVERIFY(rig.start());
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { success }, Wait);
     QVERIFY(rig.isIdle());
+    QCOMPARE(
+        rig.outcomes, QList<Uploader::Outcome> { success ? Uploader::Outcome::Success : Uploader::Outcome::Failed });
     QVERIFY(rig.engine->isLinkTypesEnabled());
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(imageLink));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(previewLink));
@@ -251,7 +254,6 @@ void tst_UploadEngine::scriptLines()
         QCOMPARE(rig.messages.size(), 1);
         QCOMPARE(rig.messages.first().record.text, UploadFailedText);
         QCOMPARE(rig.messages.first().record.title, QStringLiteral("Ошибка загрузки"));
-        QCOMPARE(rig.messages.first().record.icon, Platform::MessageIcon::Error);
         QVERIFY(rig.messages.first().timersStopped);
     }
 }
@@ -377,12 +379,12 @@ void tst_UploadEngine::profileFaults()
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.engine->statusText(), status);
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::Failed });
     QCOMPARE(rig.engine->isLinkTypesEnabled(), !script.contains("SERVER:")); // disabled from SERVER on
     if (message.isEmpty()) {
         QVERIFY(rig.messages.isEmpty());
     } else {
         QCOMPARE(rig.messageTexts(), QStringList { rig.expandText(message) });
-        QCOMPARE(rig.messages.first().record.icon, Platform::MessageIcon::Error);
         QCOMPARE(rig.messages.first().record.title, QStringLiteral("Ошибка"));
         QVERIFY(rig.messages.first().timersStopped);
     }
@@ -431,6 +433,7 @@ void tst_UploadEngine::countdownRunsOutAfterThirtyTicks()
     QCOMPARE(rig.countdown, expected);
     QCOMPARE(rig.engine->session().ReplyBuffer, QByteArray());
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::TimedOut });
     QVERIFY(rig.messages.isEmpty());
     QTRY_COMPARE_WITH_TIMEOUT(rig.server.closedCount(), 1, Wait);
 }
@@ -497,6 +500,7 @@ void tst_UploadEngine::blackHoledConnectTimesOut()
     QCOMPARE(rig.engine->statusText(), QStringLiteral("Сервер не отдал ссылку. Таймаут."));
     QVERIFY(!rig.statuses.contains(QStringLiteral("connected")));
     QVERIFY(rig.messages.isEmpty());
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::TimedOut });
 }
 
 void tst_UploadEngine::stopMidSendThenTwoUploads()
@@ -516,6 +520,7 @@ void tst_UploadEngine::stopMidSendThenTwoUploads()
     rig.engine->StopUpload();
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.engine->statusText(), QStringLiteral("Закачка прервана"));
+    QCOMPARE(rig.outcomes, QList<Uploader::Outcome> { Uploader::Outcome::Stopped });
     const qsizetype statusCount = rig.statuses.size();
     QTest::qWait(200);
     QCOMPARE(rig.statuses.size(), statusCount); // no late progress report
@@ -685,10 +690,10 @@ void tst_UploadEngine::uploadStartWithoutImage()
     QVERIFY(rig.statuses.isEmpty());
     QVERIFY(rig.buttons.isEmpty());
     QCOMPARE(rig.server.connectionCount(), 0);
+    QVERIFY(rig.outcomes.isEmpty()); // no upload began
     QCOMPARE(rig.messages.size(), 1);
     QCOMPARE(rig.messages.first().record.text, QStringLiteral("Чего закачивать-то будем?"));
     QCOMPARE(rig.messages.first().record.title, QStringLiteral("Не выбрано изображение!"));
-    QCOMPARE(rig.messages.first().record.icon, Platform::MessageIcon::Error);
     // The choice of service is kept even so.
     QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")), QByteArray("[Main]\r\nLastServer=3\r\n"));
 }
@@ -782,5 +787,5 @@ void tst_UploadEngine::shippedSampleProfile()
     QVERIFY(body.contains("filename=\"" + rig.imagePath().toLocal8Bit() + "\""));
 }
 
-QTEST_MAIN(tst_UploadEngine)
+QTEST_GUILESS_MAIN(tst_UploadEngine)
 #include "tst_UploadEngine.moc"

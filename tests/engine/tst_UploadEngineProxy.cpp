@@ -248,5 +248,5 @@ void tst_UploadEngineProxy::sequencesThroughTinyproxy()
     }
 }
 
-QTEST_MAIN(tst_UploadEngineProxy)
+QTEST_GUILESS_MAIN(tst_UploadEngineProxy)
 #include "tst_UploadEngineProxy.moc"

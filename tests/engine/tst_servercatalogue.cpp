@@ -1,5 +1,5 @@
-#include "engine/AboutServer.h"
 #include "engine/ServerCatalogue.h"
+#include "engine/ui/AboutServer.h"
 #include "platform/Shell.h"
 #include "support/TempProgramFolder.h"
 

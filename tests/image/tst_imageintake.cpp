@@ -1,8 +1,8 @@
-#include "image/CommonDialog.h"
-#include "image/IMGinfo.h"
-#include "image/ImageIntake.h"
 #include "image/PictureFiles.h"
-#include "image/ScrollingPic.h"
+#include "image/ui/CommonDialog.h"
+#include "image/ui/IMGinfo.h"
+#include "image/ui/ImageIntake.h"
+#include "image/ui/ScrollingPic.h"
 #include "support/MessageRecorder.h"
 #include "support/TempProgramFolder.h"
 

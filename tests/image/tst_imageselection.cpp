@@ -1,6 +1,6 @@
-#include "image/CommonDialog.h"
 #include "image/ImageSelection.h"
 #include "image/PictureFiles.h"
+#include "image/ui/CommonDialog.h"
 #include "support/TempProgramFolder.h"
 
 #include <QDir>

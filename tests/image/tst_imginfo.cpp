@@ -1,4 +1,4 @@
-#include "image/IMGinfo.h"
+#include "image/ui/IMGinfo.h"
 
 #include <QLabel>
 #include <QPushButton>

@@ -1,5 +1,5 @@
 #include "image/ClipboardPicture.h"
-#include "image/ScrollingPic.h"
+#include "image/ui/ScrollingPic.h"
 #include "image/cGdiPlus.h"
 #include "image/ui/GetImgSize.h"
 #include "image/ui/InBuffer.h"

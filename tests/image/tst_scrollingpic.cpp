@@ -1,5 +1,5 @@
 #include "image/PictureFiles.h"
-#include "image/ScrollingPic.h"
+#include "image/ui/ScrollingPic.h"
 
 #include <QMouseEvent>
 #include <QScrollBar>

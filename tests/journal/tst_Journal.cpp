@@ -1,4 +1,5 @@
 #include "journal/Journal.h"
+#include "journal/ui/ShowJournal.h"
 #include "support/MessageRecorder.h"
 #include "support/TempProgramFolder.h"
 

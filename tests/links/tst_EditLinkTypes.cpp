@@ -1,5 +1,5 @@
-#include "links/EditLinkTypes.h"
 #include "links/LinkTypes.h"
+#include "links/ui/EditLinkTypes.h"
 #include "support/TempProgramFolder.h"
 
 #include <QApplication>

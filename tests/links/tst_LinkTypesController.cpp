@@ -1,6 +1,6 @@
-#include "links/EditLinkTypes.h"
 #include "links/LinkTypes.h"
-#include "links/LinkTypesController.h"
+#include "links/ui/EditLinkTypes.h"
+#include "links/ui/LinkTypesController.h"
 #include "platform/Shell.h"
 #include "support/TempProgramFolder.h"
 

@@ -1,8 +1,8 @@
 #include "ClipboardIntake.h"
 
 #include "image/ClipboardPicture.h"
-#include "image/ImageIntake.h"
-#include "platform/MessageBox.h"
+#include "image/ui/ImageIntake.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QDropEvent>

@@ -4,7 +4,7 @@
 #include "controls/Buttons.h"
 #include "controls/Icons.h"
 #include "image/FormatComparison.h"
-#include "image/ScrollingPic.h"
+#include "image/ui/ScrollingPic.h"
 #include "image/cGdiPlus.h"
 
 #include <QCheckBox>

@@ -1,8 +1,8 @@
 #include "About.h"
 
 #include "controls/Buttons.h"
-#include "platform/MessageBox.h"
 #include "platform/Shell.h"
+#include "platform/ui/MessageBox.h"
 #include "update/UpdateSite.h"
 
 #include <QFormLayout>

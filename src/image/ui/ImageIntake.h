@@ -1,8 +1,8 @@
 #pragma once
 
 #include "CommonDialog.h"
-#include "ImageLimits.h"
-#include "ImageSelection.h"
+#include "image/ImageLimits.h"
+#include "image/ImageSelection.h"
 
 #include <QObject>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ImageLimits.h"
+#include "image/ImageLimits.h"
 
 #include <QDialog>
 

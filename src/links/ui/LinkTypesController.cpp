@@ -1,8 +1,8 @@
 #include "LinkTypesController.h"
 
 #include "controls/WheelNeedsFocus.h"
-#include "links/EditLinkTypes.h"
 #include "links/LinkTypes.h"
+#include "links/ui/EditLinkTypes.h"
 #include "settings/Ini.h"
 
 #include <QAbstractButton>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ServerCatalogue.h"
+#include "engine/ServerCatalogue.h"
 
 #include <QDialog>
 

@@ -1,7 +1,7 @@
 #include "IMGinfo.h"
 
-#include "IndicatorPictures.h"
 #include "controls/Buttons.h"
+#include "image/IndicatorPictures.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

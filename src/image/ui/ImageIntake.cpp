@@ -1,9 +1,9 @@
 #include "ImageIntake.h"
 
 #include "IMGinfo.h"
-#include "IndicatorPictures.h"
 #include "ScrollingPic.h"
-#include "platform/MessageBox.h"
+#include "image/IndicatorPictures.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QAbstractButton>
 #include <QDir>

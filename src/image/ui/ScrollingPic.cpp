@@ -1,6 +1,6 @@
 #include "ScrollingPic.h"
 
-#include "ImageSelection.h"
+#include "image/ImageSelection.h"
 
 #include <QApplication>
 #include <QImageReader>
