@@ -8,7 +8,7 @@
 #include "settings/OptionsModule.h"
 #include "settings/Signature_module.h"
 
-#include "platform/MessageBox.h"
+#include "platform/ui/MessageBox.h"
 
 #include <QEvent>
 #include <QFrame>
