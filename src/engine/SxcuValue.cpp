@@ -236,6 +236,12 @@ QString EvaluateLink(const QString& value, const Context& context)
     return Evaluate(value, context).trimmed();
 }
 
+bool IsLink(const QString& text)
+{
+    static const QRegularExpression link(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]*://\\S+$"));
+    return link.match(text).hasMatch();
+}
+
 bool HasOldSyntax(const QString& value)
 {
     static const QRegularExpression oldFunction(

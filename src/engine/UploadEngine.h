@@ -13,6 +13,7 @@
 
 class QSslSocket;
 class QTimer;
+class SxcuPrompter;
 class QWidget;
 struct Settings;
 
@@ -43,6 +44,8 @@ public:
 
     // The window that owns the engine's message boxes.
     void setMessageParent(QWidget* parent) { m_messageParent = parent; }
+    // Who answers the questions of URL:, THURL: and DELURL: values; none takes the first choice or default.
+    void setPrompter(SxcuPrompter* prompter) { m_prompter = prompter; }
 
     // The upload button: writes [Main] LastServer = serverIndex to options.ini, refuses an empty image
     // path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step.
@@ -74,6 +77,7 @@ public:
     QString ServerHost() const { return QString::fromLocal8Bit(m_serverHost); }
     QString ImageLink() const { return m_imageLink; }
     QString PreviewLink() const { return m_previewLink; }
+    QString DeletionLink() const { return m_deletionLink; }
     QString ServerCookies() const { return m_serverCookies; }
     const UploadSession& session() const { return m_session; }
 
@@ -118,6 +122,8 @@ private:
     void commandSearchLink(const QByteArray& value);
     void commandGotoLink(const QByteArray& value);
     QString extractLink(const QByteArray& value);
+    // URL:, THURL: and DELURL: take a link from the last reply with the custom-uploader value syntax.
+    void commandReplyValue(const QByteArray& name, const QByteArray& value);
     void commandEnd();
 
     bool requireNoConnection();
@@ -167,6 +173,8 @@ private:
     QByteArray m_serverHost;
     QString m_imageLink;
     QString m_previewLink;
+    QString m_deletionLink;
+    SxcuPrompter* m_prompter = nullptr;
     QString m_serverCookies;
 
     QString m_status;
