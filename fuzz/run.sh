@@ -13,7 +13,8 @@ shift || true
 build="${PICTOFERRY_FUZZ_BUILD:-build-fuzz}"
 targets=("$@")
 if [[ ${#targets[@]} -eq 0 ]]; then
-    targets=(profile_file proxy_dat script_reader request_builder extract cookies command_line journal link_types)
+    targets=(profile_file proxy_dat script_reader request_builder extract cookies command_line journal link_types sxcu_file
+        sxcu_value)
 fi
 
 launcher=()

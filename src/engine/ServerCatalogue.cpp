@@ -1,14 +1,18 @@
 #include "ServerCatalogue.h"
 
+#include "engine/SxcuFile.h"
 #include "settings/IniFile.h"
 
 #include <QDir>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace
 {
 
 const QString ServerSuffix = QStringLiteral(".serv");
+const QString SxcuSuffix = QStringLiteral(".sxcu");
 const QString Unlimited = QStringLiteral("Неограничено");
 
 } // namespace
@@ -19,18 +23,49 @@ namespace ServerCatalogue
 QStringList BuildServerList(const QString& programFolder)
 {
     const QDir data(QDir(programFolder).filePath(QStringLiteral("data")));
+    // Matched with case, so every listed name + ".serv" or ".sxcu" is a file that the upload can open.
+    const QStringList files = data.entryList({ QStringLiteral("*.*") + ServerSuffix, QStringLiteral("*") + SxcuSuffix },
+        QDir::Files | QDir::CaseSensitive, QDir::Name | QDir::IgnoreCase);
     QStringList servers;
-    // Matched with case, so every listed name + ".serv" is a file that the upload can open.
-    const QStringList files = data.entryList(
-        { QStringLiteral("*.*") + ServerSuffix }, QDir::Files | QDir::CaseSensitive, QDir::Name | QDir::IgnoreCase);
-    for (const QString& file : files)
-        servers.append(file.chopped(ServerSuffix.size()));
+    for (const QString& file : files) {
+        const QString name = file.chopped(file.endsWith(ServerSuffix) ? ServerSuffix.size() : SxcuSuffix.size());
+        if (!servers.contains(name)) // "x.serv" and "x.sxcu" make one service
+            servers.append(name);
+    }
+    // Every service sorts as its script file would, so the scripts keep the order (and the stored index
+    // of the last service) they had before custom-uploader files were listed.
+    const auto sortKey = [](const QString& name) { return (name + ServerSuffix).toLower(); };
+    std::stable_sort(servers.begin(), servers.end(),
+        [&sortKey](const QString& a, const QString& b) { return sortKey(a) < sortKey(b); });
     return servers;
+}
+
+ProfileKind KindOf(const QString& programFolder, const QString& server)
+{
+    if (server.isEmpty())
+        return ProfileKind::None;
+    if (server.contains(u'.') && QFileInfo(ProfilePath(programFolder, server)).isFile())
+        return ProfileKind::Script;
+    if (QFileInfo(SxcuPath(programFolder, server)).isFile())
+        return ProfileKind::Sxcu;
+    return ProfileKind::None;
 }
 
 QString ProfilePath(const QString& programFolder, const QString& server)
 {
     return QDir(programFolder).filePath(QStringLiteral("data/") + server + ServerSuffix);
+}
+
+QString SxcuPath(const QString& programFolder, const QString& server)
+{
+    return QDir(programFolder).filePath(QStringLiteral("data/") + server + SxcuSuffix);
+}
+
+QString SxcuProblem(const QString& programFolder, const QString& server)
+{
+    if (KindOf(programFolder, server) != ProfileKind::Sxcu)
+        return {};
+    return SxcuFile::Read(SxcuPath(programFolder, server)).Problem;
 }
 
 QString InfoPath(const QString& programFolder, const QString& server)

@@ -13,15 +13,29 @@ struct ServerInfo {
     QString HostTime;
 };
 
-// The hosting services offered: one per "name.tld.serv" profile in the program's data folder.
+// The hosting services offered: one per "name.tld.serv" script and one per "name.sxcu" custom-uploader
+// file in the program's data folder.
 namespace ServerCatalogue
 {
 
-// The service names (file names without ".serv"), sorted by name; empty when data/ is missing.
+// How a service uploads. A name that has both files is the script's.
+enum class ProfileKind { None, Script, Sxcu };
+
+// The service names (file names without ".serv" or ".sxcu"), sorted by name without regard to case;
+// empty when data/ is missing. A ".sxcu" file that cannot be used stays in the list: SxcuProblem says why.
 QStringList BuildServerList(const QString& programFolder);
 
+ProfileKind KindOf(const QString& programFolder, const QString& server);
+
+// The script "data/<server>.serv", whether or not it exists.
 QString ProfilePath(const QString& programFolder, const QString& server);
+// The custom-uploader file "data/<server>.sxcu", whether or not it exists.
+QString SxcuPath(const QString& programFolder, const QString& server);
 QString InfoPath(const QString& programFolder, const QString& server);
+
+// What keeps a ".sxcu" service from an upload (Russian, naming the file and the field); empty when it
+// can be used and for a script service.
+QString SxcuProblem(const QString& programFolder, const QString& server);
 
 // Reads the service's ".info" file; a missing file gives "no limits, nothing known".
 ServerInfo LoadServerInfo(const QString& programFolder, const QString& server);

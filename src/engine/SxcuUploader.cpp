@@ -9,7 +9,6 @@
 #include <QHttpMultiPart>
 #include <QMimeDatabase>
 #include <QNetworkAccessManager>
-#include <QRegularExpression>
 #include <QTimer>
 
 namespace
@@ -24,13 +23,6 @@ QByteArray quoted(const QString& text)
     QByteArray bytes = text.toUtf8();
     bytes.replace('"', "%22").replace('\r', "%0D").replace('\n', "%0A");
     return '"' + bytes + '"';
-}
-
-// A link the program can hand on: a scheme, "://" and no blanks.
-bool isLink(const QString& text)
-{
-    static const QRegularExpression link(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]*://\\S+$"));
-    return link.match(text).hasMatch();
 }
 
 // The socket error that a transport failure of a reply stands for.
@@ -300,12 +292,12 @@ void SxcuUploader::evaluateReply(const SxcuReply& reply)
         m_imageLink = SxcuValue::EvaluateLink(m_file.URL, context);
         const QString preview
             = m_file.ThumbnailURL.isEmpty() ? QString() : SxcuValue::EvaluateLink(m_file.ThumbnailURL, context);
-        m_previewLink = isLink(preview) ? preview : m_imageLink;
+        m_previewLink = SxcuValue::IsLink(preview) ? preview : m_imageLink;
         const QString deletion
             = m_file.DeletionURL.isEmpty() ? QString() : SxcuValue::EvaluateLink(m_file.DeletionURL, context);
-        m_deletionLink = isLink(deletion) ? deletion : QString();
+        m_deletionLink = SxcuValue::IsLink(deletion) ? deletion : QString();
     }
-    const bool success = reply.isSuccess() && isLink(m_imageLink);
+    const bool success = reply.isSuccess() && SxcuValue::IsLink(m_imageLink);
     if (!success) {
         m_imageLink.clear();
         m_previewLink.clear();

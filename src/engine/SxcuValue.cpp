@@ -73,14 +73,19 @@ private:
         return out;
     }
 
+    // Functions nest at most this deep; a brace beyond is literal text, so that no value, however it is
+    // built, runs the evaluator out of stack.
+    static constexpr int MaxDepth = 64;
+
     QString function()
     {
         const qsizetype start = m_pos;
         const auto [name, end] = functionAt(m_text, m_pos);
-        if (name.isEmpty()) {
+        if (name.isEmpty() || m_depth >= MaxDepth) {
             ++m_pos;
             return QStringLiteral("{");
         }
+        const DepthGuard guard(m_depth);
         m_pos = end;
         QStringList arguments;
         if (m_text[m_pos] == u':') {
@@ -164,8 +169,20 @@ private:
     }
 
     const QString& m_text;
+    struct DepthGuard {
+        explicit DepthGuard(int& depth)
+            : m_depth(++depth)
+        {
+        }
+        ~DepthGuard() { --m_depth; }
+        DepthGuard(const DepthGuard&) = delete;
+        DepthGuard& operator=(const DepthGuard&) = delete;
+        int& m_depth;
+    };
+
     const SxcuValue::Context& m_context;
     qsizetype m_pos = 0;
+    int m_depth = 0;
 };
 
 QString jsonText(const QJsonValue& value)
@@ -234,6 +251,12 @@ QString EvaluateLink(const QString& value, const Context& context)
     if (value.isEmpty())
         return context.reply ? QString::fromUtf8(context.reply->body).trimmed() : QString();
     return Evaluate(value, context).trimmed();
+}
+
+bool IsLink(const QString& text)
+{
+    static const QRegularExpression link(QStringLiteral("^[A-Za-z][A-Za-z0-9+.\\-]*://\\S+$"));
+    return link.match(text).hasMatch();
 }
 
 bool HasOldSyntax(const QString& value)

@@ -40,6 +40,9 @@ QString Evaluate(const QString& value, const Context& context);
 // A link field: an empty value stands for the whole reply body without surrounding blanks.
 QString EvaluateLink(const QString& value, const Context& context);
 
+// A link the program can hand on: a scheme, "://" and no blanks.
+bool IsLink(const QString& text);
+
 // "$json:data.url$" → "{json:data.url}"; "$regex:2|id$" takes the second pattern of the list.
 QString ConvertOldSyntax(const QString& value, const QStringList& regexList);
 // True when the value calls a function of the old syntax.

@@ -2,6 +2,7 @@
 
 #include "engine/ByteArrayRequestSource.h"
 #include "engine/Cookies.h"
+#include "engine/HttpReply.h"
 #include "engine/ProxyTunnel.h"
 #include "engine/ServerCatalogue.h"
 #include "engine/TlsTrust.h"
@@ -9,6 +10,7 @@
 #include "settings/OptionsModule.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QNetworkProxy>
 #include <QSslSocket>
 #include <QTcpSocket>
@@ -206,6 +208,8 @@ UploadEngine::Step UploadEngine::runInstruction(const QByteArray& name, const QB
         setUploadVisible(true);
     } else if (name == "THLINK") {
         m_previewLink = extractLink(value);
+    } else if (name == "URL" || name == "THURL" || name == "DELURL") {
+        commandReplyValue(name, value);
     } else if (name == "END") {
         commandEnd();
     } else {
@@ -224,6 +228,7 @@ void UploadEngine::commandServer(const QByteArray& value)
     std::tie(m_serverHost, m_serverTls) = parseServer(value);
     m_imageLink.clear();
     m_previewLink.clear();
+    m_deletionLink.clear();
     setLinkTypesEnabled(false);
     m_session.CookieFetch = false;
     connectToServer();
@@ -337,6 +342,25 @@ QString UploadEngine::extractLink(const QByteArray& value)
         m_session.FoundText = m_serverHost + '/' + m_session.FoundText;
     m_session.FoundText.prepend(m_serverTls ? "https://" : "http://");
     return QString::fromLocal8Bit(m_session.FoundText);
+}
+
+// A value that gives no link fails the upload as LINK: does when its markers are not found.
+void UploadEngine::commandReplyValue(const QByteArray& name, const QByteArray& value)
+{
+    const SxcuReply reply = HttpReply::Parse(m_session.ReplyBuffer);
+    const SxcuValue::Context context { &reply, QFileInfo(m_currentImagePath).fileName(), m_prompter };
+    QString link = SxcuValue::EvaluateLink(QString::fromLocal8Bit(value), context);
+    if (!SxcuValue::IsLink(link))
+        link.clear();
+    m_session.FoundText = link.toLocal8Bit();
+    if (name == "URL") {
+        m_imageLink = link.isEmpty() ? QStringLiteral("http://") + ServerHost() + QStringLiteral("/error") : link;
+        setUploadVisible(true);
+    } else if (name == "THURL") {
+        m_previewLink = link;
+    } else {
+        m_deletionLink = link;
+    }
 }
 
 void UploadEngine::commandEnd()

@@ -16,6 +16,7 @@
 
 class QSslSocket;
 class QTimer;
+class SxcuPrompter;
 struct Settings;
 
 // The upload engine: runs a server profile script one line per step, speaks HTTP/1.0 over its socket
@@ -43,6 +44,9 @@ public:
     UploadEngine(QString programFolder, const Settings& settings, int countdownIntervalMs = DefaultCountdownIntervalMs,
         QObject* parent = nullptr);
     ~UploadEngine() override;
+
+    // Who answers the questions of URL:, THURL: and DELURL: values; none takes the first choice or default.
+    void setPrompter(SxcuPrompter* prompter) { m_prompter = prompter; }
 
     // The upload button: writes [Main] LastServer = serverIndex to options.ini, refuses an empty image
     // path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step.
@@ -78,8 +82,7 @@ public:
     bool isServerTls() const { return m_serverTls; }
     QString ImageLink() const override { return m_imageLink; }
     QString PreviewLink() const override { return m_previewLink; }
-    // Scripts find no deletion link.
-    QString DeletionLink() const override { return {}; }
+    QString DeletionLink() const override { return m_deletionLink; }
     QString ServerCookies() const { return m_serverCookies; }
     const UploadSession& session() const { return m_session; }
 
@@ -114,6 +117,8 @@ private:
     void commandSearchLink(const QByteArray& value);
     void commandGotoLink(const QByteArray& value);
     QString extractLink(const QByteArray& value);
+    // URL:, THURL: and DELURL: take a link from the last reply with the custom-uploader value syntax.
+    void commandReplyValue(const QByteArray& name, const QByteArray& value);
     void commandEnd();
 
     bool requireNoConnection();
@@ -184,6 +189,8 @@ private:
     bool m_serverTls = false;
     QString m_imageLink;
     QString m_previewLink;
+    QString m_deletionLink;
+    SxcuPrompter* m_prompter = nullptr;
     QString m_serverCookies;
 
     QString m_status;

@@ -101,10 +101,12 @@ QString TimeText(const QDateTime& when)
 }
 
 bool AppendJournalRecord(const QString& programFolder, const QString& currentImagePath, const QString& imageLink,
-    const QString& previewLink, const QDateTime& when)
+    const QString& previewLink, const QDateTime& when, const QString& deletionLink)
 {
-    const QStringList fields { fieldText(SourceFor(programFolder, currentImagePath)), fieldText(imageLink),
+    QStringList fields { fieldText(SourceFor(programFolder, currentImagePath)), fieldText(imageLink),
         fieldText(previewLink), fieldText(DateText(when)), fieldText(TimeText(when)) };
+    if (!deletionLink.isEmpty())
+        fields << fieldText(deletionLink);
     const QByteArray record = fields.join(QLatin1Char('\t')).toLocal8Bit() + "\r\n";
 
     QFile file(JournalPath(programFolder));

@@ -10,7 +10,8 @@
 #include <optional>
 
 // The upload journal: journal.txt in the program folder holds one line per successful upload (source,
-// image link, preview link, date and time, separated by TAB, ended by CR LF); the journal page is built
+// image link, preview link, date and time, separated by TAB, ended by CR LF; an upload that gave a deletion
+// link adds it as a sixth field, which readers of the five fields pass over); the journal page is built
 // from the templates in the program's journal folder and shown in the desktop's browser.
 namespace Journal
 {
@@ -31,9 +32,10 @@ QString TimeText(const QDateTime& when);
 // Appends one record in a single write. TAB, CR and LF inside a field would break the record apart and a
 // NUL byte would make the file binary: each is replaced by a space. A journal that does not end with a line
 // end (a record cut short by a crash) gets one first, so the next record never merges into the broken one.
-// Returns false when the journal cannot be written.
+// The deletion link, when there is one, becomes the sixth field. Returns false when the journal cannot be written.
 bool AppendJournalRecord(const QString& programFolder, const QString& currentImagePath, const QString& imageLink,
-    const QString& previewLink, const QDateTime& when = QDateTime::currentDateTime());
+    const QString& previewLink, const QDateTime& when = QDateTime::currentDateTime(),
+    const QString& deletionLink = QString());
 
 // The page's row limit for the settings LimitJournal and JournalRows: JournalRows when limited, else 0.
 int RowLimit(bool limitJournal, int journalRows);

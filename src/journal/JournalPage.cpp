@@ -21,10 +21,11 @@ namespace
 const QByteArray ClipboardSource = QByteArrayLiteral("Clipboard");
 const QByteArray TableMarker = QByteArrayLiteral("<!--INSERT_TABLE -->");
 const QByteArray NoteMarker = QByteArrayLiteral("<!--INSERT_NOTE -->");
-constexpr int FieldCount = 5;
+constexpr int FieldCount = 5; // the fields every record has
+constexpr int DeletionField = FieldCount; // the optional field after them
 
 // The values a row template can hold, one slot each.
-enum Slot { PictureUrl, FileName, ImageLink, PreviewLink, Date, Time, Number, SlotCount };
+enum Slot { PictureUrl, FileName, ImageLink, PreviewLink, Date, Time, Number, DeletionLink, SlotCount };
 
 struct Placeholder {
     QByteArrayView word;
@@ -39,6 +40,7 @@ constexpr std::array<Placeholder, SlotCount> Placeholders { {
     { "DATE", Date },
     { "TIME", Time },
     { "NUMBER", Number },
+    { "DELLINK", DeletionLink },
 } };
 
 // The row template cut once into literal text and placeholders; filling a row then only joins pieces.
@@ -148,11 +150,16 @@ private:
     std::size_t m_end = NoneLeft;
 };
 
-// The first five TAB-separated fields of a line; false when it has fewer.
-bool splitFields(QByteArrayView line, std::array<QByteArrayView, FieldCount>& fields)
+// The first five TAB-separated fields of a line and the optional sixth (empty when missing); false when the
+// line has fewer than five.
+bool splitFields(QByteArrayView line, std::array<QByteArrayView, FieldCount + 1>& fields)
 {
     qsizetype start = 0;
-    for (int k = 0; k < FieldCount; ++k) {
+    for (int k = 0; k <= DeletionField; ++k) {
+        if (start > line.size()) {
+            fields[static_cast<std::size_t>(k)] = {};
+            continue;
+        }
         const qsizetype tab = line.indexOf('\t', start);
         if (tab < 0 && k < FieldCount - 1)
             return false;
@@ -194,6 +201,29 @@ QByteArray escaped(QByteArrayView value)
     out.reserve(value.size());
     appendEscaped(out, value);
     return out;
+}
+
+bool isWebAddress(QByteArrayView link)
+{
+    const auto startsWith = [link](QByteArrayView prefix) {
+        return link.size() > prefix.size() && link.first(prefix.size()).compare(prefix, Qt::CaseInsensitive) == 0;
+    };
+    return startsWith("http://") || startsWith("https://");
+}
+
+// The deletion link's line of a row: a link for a web address, plain text for anything else (the page must
+// not run what a server calls a link), nothing without one.
+QByteArray deletionLine(QByteArrayView link)
+{
+    if (link.isEmpty())
+        return {};
+    QByteArray out = "<div><span class=\"label\">" + QStringLiteral("удаление").toLocal8Bit() + "</span>";
+    const QByteArray text = escaped(link);
+    if (isWebAddress(link))
+        out += "<a href=\"" + text + "\" target=\"_blank\">" + text + "</a>";
+    else
+        out += text;
+    return out + "</div>";
 }
 
 // A file URL for a local path, percent-encoded as QUrl encodes a path fully.
@@ -263,7 +293,7 @@ Rows buildRows(const QString& journalPath, const QString& templateFolder, const 
     JournalLines lines(journalPath);
     Rows rows;
     std::array<QByteArray, SlotCount> values;
-    std::array<QByteArrayView, FieldCount> fields;
+    std::array<QByteArrayView, FieldCount + 1> fields;
     QByteArrayView line;
     int shown = 0;
     for (qsizetype n = lines.count(); lines.previous(line); --n) {
@@ -280,6 +310,7 @@ Rows buildRows(const QString& journalPath, const QString& templateFolder, const 
         values[Date] = escaped(fields[3]);
         values[Time] = escaped(fields[4]);
         values[Number] = QByteArray::number(n);
+        values[DeletionLink] = deletionLine(fields[DeletionField]);
         rows.text += "\r\n\r\n";
         row.appendTo(rows.text, values);
         ++shown;

@@ -5,6 +5,7 @@
 // The test never blocks its own event loop while a child runs (no QProcess::waitFor*), because the
 // scripted server lives in this process and must keep answering.
 
+#include "engine/ServerCatalogue.h"
 #include "platform/ProfileFile.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
@@ -350,7 +351,10 @@ private slots:
         QCOMPARE(fields.at(2), previewLinkOf(host));
 
         // The settings: the service of the upload and the link type of the command line were stored.
-        QCOMPARE(optionsValue(rig, "Main", "LastServer"), QByteArray("1"));
+        // Its place among the services, the shipped custom-uploader files included.
+        const QStringList services = ServerCatalogue::BuildServerList(rig.program.path());
+        QCOMPARE(optionsValue(rig, "Main", "LastServer"), QByteArray::number(services.indexOf(ServiceName)));
+        QVERIFY(services.indexOf(ServiceName) > 0);
         QCOMPARE(optionsValue(rig, "Main", "LinksType"), QByteArray("2"));
         QCOMPARE(QDir(rig.program.filePath(QStringLiteral("tmp"))).entryList(QDir::Files), QStringList());
         // The first start registered the menu entries in the test's own desktop folder.

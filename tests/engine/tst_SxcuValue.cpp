@@ -45,6 +45,7 @@ private slots:
     void evaluate();
     void unattendedAnswers();
     void randomTakesOneAlternative();
+    void deepNestingIsBounded();
     void linkOfEmptyValueIsWholeBodyTrimmed();
     void oldSyntax_data();
     void oldSyntax();
@@ -136,6 +137,20 @@ void tst_SxcuValue::randomTakesOneAlternative()
     for (int i = 0; i < 200; ++i)
         seen << SxcuValue::Evaluate(QStringLiteral("{random:a|b|c}"), context);
     QCOMPARE(seen, (QSet<QString> { QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c") }));
+}
+
+// A file of at most 1 MB can nest a hundred thousand functions; past a depth that no file needs the braces
+// are text, and the evaluator neither crashes nor loses the text.
+void tst_SxcuValue::deepNestingIsBounded()
+{
+    const SxcuReply reply = replyWith("body");
+    const SxcuValue::Context context { &reply, QStringLiteral("p.png"), nullptr };
+    const int levels = 100000;
+    const QString value = QStringLiteral("{regex:").repeated(levels) + QStringLiteral("x") + QString(levels, u'}');
+    SxcuValue::Evaluate(value, context); // returns, with the stack intact
+    const QString nested = QStringLiteral("{base64:").repeated(3) + QStringLiteral("a}}}");
+    QCOMPARE(
+        SxcuValue::Evaluate(nested, context), QString::fromLatin1(QByteArray("a").toBase64().toBase64().toBase64()));
 }
 
 void tst_SxcuValue::linkOfEmptyValueIsWholeBodyTrimmed()

@@ -22,6 +22,66 @@ private slots:
                 QStringLiteral("zeta.org") }));
     }
 
+    void listsCustomUploadersAmongScripts()
+    {
+        TempProgramFolder folder;
+        for (const char* name : { "zeta.org.serv", "catbox.moe.sxcu", "Alpha.net.serv", "both.net.serv",
+                 "both.net.sxcu", "nodot.sxcu", "upper.SXCU", "broken.example.sxcu", "b.ru.serv" })
+            folder.writeFile(QStringLiteral("data/") + QLatin1String(name), "{");
+        QCOMPARE(ServerCatalogue::BuildServerList(folder.path()),
+            QStringList({ QStringLiteral("Alpha.net"), QStringLiteral("b.ru"), QStringLiteral("both.net"),
+                QStringLiteral("broken.example"), QStringLiteral("catbox.moe"), QStringLiteral("nodot"),
+                QStringLiteral("zeta.org") }));
+    }
+
+    void kindAndProblemOfAService_data()
+    {
+        QTest::addColumn<QString>("server");
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("problem");
+        QTest::newRow("script") << "pics.example" << int(ServerCatalogue::ProfileKind::Script) << QString();
+        QTest::newRow("script wins over a file of the same name")
+            << "both.example" << int(ServerCatalogue::ProfileKind::Script) << QString();
+        QTest::newRow("usable custom uploader")
+            << "good.example" << int(ServerCatalogue::ProfileKind::Sxcu) << QString();
+        QTest::newRow("not JSON") << "broken.example" << int(ServerCatalogue::ProfileKind::Sxcu)
+                                  << "Файл broken.example.sxcu: неверный JSON";
+        QTest::newRow("body an image upload cannot use")
+            << "text.example" << int(ServerCatalogue::ProfileKind::Sxcu) << "Файл text.example.sxcu: поле Body";
+        QTest::newRow("missing") << "gone.example" << int(ServerCatalogue::ProfileKind::None) << QString();
+        QTest::newRow("empty name") << "" << int(ServerCatalogue::ProfileKind::None) << QString();
+    }
+
+    void kindAndProblemOfAService()
+    {
+        QFETCH(QString, server);
+        QFETCH(int, kind);
+        QFETCH(QString, problem);
+        TempProgramFolder folder;
+        const QByteArray good = "{\"RequestURL\": \"https://good.example/up\", \"FileFormName\": \"file\"}";
+        folder.writeFile(QStringLiteral("data/pics.example.serv"), "SERVER:x\r\n");
+        folder.writeFile(QStringLiteral("data/both.example.serv"), "SERVER:x\r\n");
+        folder.writeFile(QStringLiteral("data/both.example.sxcu"), "{");
+        folder.writeFile(QStringLiteral("data/good.example.sxcu"), good);
+        folder.writeFile(QStringLiteral("data/broken.example.sxcu"), "{\"RequestURL\": ");
+        folder.writeFile(QStringLiteral("data/text.example.sxcu"),
+            "{\"RequestURL\": \"https://text.example/up\", \"Body\": \"JSON\"}");
+        QCOMPARE(int(ServerCatalogue::KindOf(folder.path(), server)), kind);
+        const QString text = ServerCatalogue::SxcuProblem(folder.path(), server);
+        QVERIFY2(problem.isEmpty() ? text.isEmpty() : text.startsWith(problem), qPrintable(text));
+    }
+
+    void customUploaderReadsItsInfo()
+    {
+        TempProgramFolder folder;
+        folder.copyShippedData();
+        const ServerInfo info = ServerCatalogue::LoadServerInfo(folder.path(), QStringLiteral("catbox.moe"));
+        QCOMPARE(info.MaxSize, 209715200);
+        QCOMPARE(
+            ServerCatalogue::KindOf(folder.path(), QStringLiteral("catbox.moe")), ServerCatalogue::ProfileKind::Sxcu);
+        QVERIFY(ServerCatalogue::BuildServerList(folder.path()).contains(QStringLiteral("litterbox.catbox.moe")));
+    }
+
     void missingDataFolderGivesEmptyList()
     {
         TempProgramFolder folder;

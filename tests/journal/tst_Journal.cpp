@@ -95,6 +95,7 @@ class tst_Journal : public QObject
 private slots:
     void cleanup();
     void appendWritesTabSeparatedRecords();
+    void deletionLinkIsTheSixthField();
     void source_data();
     void source();
     void fieldsCannotBreakARecord();
@@ -108,6 +109,8 @@ private slots:
     void rowTemplate_data();
     void rowTemplate();
     void shortLinesSkipped();
+    void deletionLinkOnThePage_data();
+    void deletionLinkOnThePage();
     void rowLimit_data();
     void rowLimit();
     void limitedPageEqualsWholePage_data();
@@ -150,6 +153,20 @@ void tst_Journal::appendWritesTabSeparatedRecords()
         + Journal::TimeText(When).toUtf8() + "\r\n"));
     QVERIFY(Journal::TimeText(When).contains(QStringLiteral("05")));
     QVERIFY(!Journal::DateText(When).isEmpty());
+}
+
+void tst_Journal::deletionLinkIsTheSixthField()
+{
+    TempProgramFolder folder;
+    QVERIFY(Journal::AppendJournalRecord(folder.path(), QStringLiteral("/a.jpg"), QStringLiteral("http://h/a.jpg"),
+        QStringLiteral("http://h/a.jpg"), When, QStringLiteral("https://h/delete/a\tb")));
+    QVERIFY(Journal::AppendJournalRecord(folder.path(), QStringLiteral("/b.jpg"), QStringLiteral("http://h/b.jpg"),
+        QStringLiteral("http://h/b.jpg"), When));
+    const QList<QByteArray> lines = folder.readFile(QStringLiteral("journal.txt")).split('\n');
+    QCOMPARE(lines.size(), 3);
+    QCOMPARE(lines[0].split('\t').size(), 6);
+    QVERIFY(lines[0].endsWith("\thttps://h/delete/a b\r"));
+    QCOMPARE(lines[1].split('\t').size(), 5); // without a deletion link the record is as it always was
 }
 
 void tst_Journal::source_data()
@@ -366,6 +383,37 @@ void tst_Journal::shortLinesSkipped()
     QCOMPARE(rows(folder).at(0).at(2), QStringLiteral("b")); // extra fields are ignored, a bare LF is accepted
 }
 
+void tst_Journal::deletionLinkOnThePage_data()
+{
+    QTest::addColumn<QByteArray>("line");
+    QTest::addColumn<QString>("shown");
+
+    const QString label = QStringLiteral("<div><span class=\"label\">удаление</span>");
+    QTest::newRow("five fields show nothing") << QByteArray("/a.jpg\tl\tp\td\tt") << QString();
+    QTest::newRow("empty sixth field shows nothing") << QByteArray("/a.jpg\tl\tp\td\tt\t") << QString();
+    QTest::newRow("web address is a link") << QByteArray("/a.jpg\tl\tp\td\tt\thttps://h/d?k=1&x=\"2\"")
+                                           << label
+            + "<a href=\"https://h/d?k=1&amp;x=&quot;2&quot;\" "
+              "target=\"_blank\">https://h/d?k=1&amp;x=&quot;2&quot;</a></div>";
+    QTest::newRow("fields after the sixth are passed over")
+        << QByteArray("/a.jpg\tl\tp\td\tt\tHTTP://h/d\tmore")
+        << label + "<a href=\"HTTP://h/d\" target=\"_blank\">HTTP://h/d</a></div>";
+    QTest::newRow("other schemes are text")
+        << QByteArray("/a.jpg\tl\tp\td\tt\tjavascript:alert(1)") << label + "javascript:alert(1)</div>";
+    QTest::newRow("scheme alone is text") << QByteArray("/a.jpg\tl\tp\td\tt\thttp://") << label + "http://</div>";
+}
+
+void tst_Journal::deletionLinkOnThePage()
+{
+    QFETCH(QByteArray, line);
+    QFETCH(QString, shown);
+    TempProgramFolder folder;
+    writeTemplates(folder, "<tr>NUMBER|TIME|DELLINK</tr>");
+    folder.writeFile(QStringLiteral("journal.txt"), line + "\r\n");
+    Journal::BuildJournalPage(folder.path());
+    QCOMPARE(rows(folder), QList<QStringList>({ { "1", "t", shown } }));
+}
+
 void tst_Journal::rowLimit_data()
 {
     QTest::addColumn<bool>("limitJournal");
@@ -423,13 +471,15 @@ void tst_Journal::limitedPageEqualsWholePage()
 {
     QFETCH(QByteArray, ending);
     TempProgramFolder folder;
-    writeTemplates(folder);
+    writeTemplates(folder, RowTemplate + "DELLINK");
     folder.writeFile(QStringLiteral("pics/есть.jpg"), "jpeg");
     const QByteArray existing = folder.filePath(QStringLiteral("pics/есть.jpg")).toUtf8();
     QByteArray journal;
     for (int i = 1; i <= 12; ++i) {
         const QByteArray link = "http://h/" + QByteArray::number(i) + ".jpg";
         journal += record(i % 3 == 0 ? existing : i % 3 == 1 ? QByteArray("Clipboard") : "/gone.jpg", link);
+        if (i % 2 == 0) // some records carry a deletion link
+            journal.insert(journal.size() - 2, "\thttp://h/delete/" + QByteArray::number(i));
         if (i % 4 == 0)
             journal += "half\trecord\r\n\r\n";
         if (i % 5 == 0)
@@ -520,7 +570,12 @@ void tst_Journal::shippedTemplatesMakeAPage()
     QVERIFY(html.contains(fileUrl(folder.filePath(QStringLiteral("journal/clipboard.gif")))));
     QVERIFY(html.contains(Journal::TimeText(When)));
     QVERIFY(html.contains(QStringLiteral(">Буфер обмена<")));
-    for (const char* word : { "NUMBER", "FILEPATH", "FILENAME", "INSERT_NOTE" })
+    QVERIFY(!html.contains(QStringLiteral("удаление")));
+    Journal::AppendJournalRecord(folder.path(), QStringLiteral("/b.jpg"), QStringLiteral("http://h/b.jpg"),
+        QStringLiteral("http://h/b.jpg"), When, QStringLiteral("https://h/delete/b"));
+    Journal::BuildJournalPage(folder.path());
+    QVERIFY(page(folder).contains(QStringLiteral("удаление</span><a href=\"https://h/delete/b\"")));
+    for (const char* word : { "NUMBER", "FILEPATH", "FILENAME", "INSERT_NOTE", "DELLINK" })
         QVERIFY2(!html.contains(QLatin1String(word)), word);
 }
 
