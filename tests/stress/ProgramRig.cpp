@@ -1,6 +1,8 @@
 #include "ProgramRig.h"
 
 #include <QBuffer>
+#include <QColor>
+#include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
 #include <QImage>

@@ -47,7 +47,10 @@ public:
     }
     static Behaviour earlyReply(const QByteArray& reply) { return { Behaviour::Kind::EarlyReply, { reply }, 0 }; }
     static Behaviour resetAfterHeaders() { return { Behaviour::Kind::ResetAfterHeaders, {}, 0 }; }
-    static Behaviour replyThenSilent(const QByteArray& bytes) { return { Behaviour::Kind::ReplyThenSilent, { bytes }, 0 }; }
+    static Behaviour replyThenSilent(const QByteArray& bytes)
+    {
+        return { Behaviour::Kind::ReplyThenSilent, { bytes }, 0 };
+    }
 
     // How much of a slowly read request is taken at each delay, and the system's receive buffer of such a
     // connection and of one whose body is left unread.
