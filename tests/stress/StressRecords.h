@@ -14,12 +14,27 @@ inline QString Source(int n)
     return QStringLiteral("/pictures/%1/").arg(QString(300, QLatin1Char('d'))) + QString::number(n)
         + QStringLiteral(".jpg");
 }
-inline QString ImageLink(int n) { return QStringLiteral("http://127.0.0.1:1/i/%1.jpg").arg(n); }
-inline QString PreviewLink(int n) { return QStringLiteral("http://127.0.0.1:1/t/%1.jpg").arg(n); }
+inline QString ImageLink(int n)
+{
+    return QStringLiteral("http://127.0.0.1:1/i/%1.jpg").arg(n);
+}
+inline QString PreviewLink(int n)
+{
+    return QStringLiteral("http://127.0.0.1:1/t/%1.jpg").arg(n);
+}
 
-inline QString ProxyHost(int n) { return QStringLiteral("proxy%1.example").arg(n); }
-inline QString LinkTitle(int n) { return QStringLiteral("Вид %1").arg(n); }
-inline QString ProxyUser(int n) { return QStringLiteral("user%1").arg(n); }
+inline QString ProxyHost(int n)
+{
+    return QStringLiteral("proxy%1.example").arg(n);
+}
+inline QString LinkTitle(int n)
+{
+    return QStringLiteral("Вид %1").arg(n);
+}
+inline QString ProxyUser(int n)
+{
+    return QStringLiteral("user%1").arg(n);
+}
 
 inline const QByteArray CookieHost = "127.0.0.1:1";
 inline QByteArray CookieReply(int n)

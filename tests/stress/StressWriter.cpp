@@ -48,8 +48,8 @@ int main(int argc, char* argv[])
     std::fflush(stdout);
     for (int n = 1;; ++n) {
         if (mode == "journal")
-            Journal::AppendJournalRecord(folder, StressRecords::Source(n), StressRecords::ImageLink(n),
-                StressRecords::PreviewLink(n));
+            Journal::AppendJournalRecord(
+                folder, StressRecords::Source(n), StressRecords::ImageLink(n), StressRecords::PreviewLink(n));
         else if (mode == "settings")
             saveSettings(folder, n);
         else

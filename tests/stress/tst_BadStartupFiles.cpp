@@ -54,14 +54,15 @@ void tst_BadStartupFiles::damagedFile_data()
 
     const QList<std::pair<const char*, Damage>> damages = { { "random", Damage::Random }, { "empty", Damage::Empty },
         { "a folder", Damage::Folder }, { "huge", Damage::Huge }, { "truncated", Damage::Truncated } };
-    for (const QString file : { QStringLiteral("options.ini"), QStringLiteral("linkTypes.ini"),
+    for (const QString& file : { QStringLiteral("options.ini"), QStringLiteral("linkTypes.ini"),
              QStringLiteral("cookies.ini"), QStringLiteral("proxy.dat"), QStringLiteral("journal.txt") }) {
         const bool checkedForSize = file == QLatin1String("options.ini") || file == QLatin1String("linkTypes.ini");
         for (const auto& [name, damage] : damages)
-            QTest::addRow("%s %s", qPrintable(file), name) << file << damage << (checkedForSize && damage == Damage::Huge);
+            QTest::addRow("%s %s", qPrintable(file), name)
+                << file << damage << (checkedForSize && damage == Damage::Huge);
     }
     // bad.example sorts first, so the start selects it and reads its description.
-    for (const QString file : { QStringLiteral("data/bad.example.serv"), QStringLiteral("data/bad.example.info"),
+    for (const QString& file : { QStringLiteral("data/bad.example.serv"), QStringLiteral("data/bad.example.info"),
              QStringLiteral("data/bad.example.post.txt") }) {
         for (const auto& [name, damage] : damages) {
             if (damage == Damage::Folder || damage == Damage::Truncated)
@@ -80,8 +81,8 @@ void tst_BadStartupFiles::damagedFile()
 
     ProgramRig rig;
     QVERIFY(rig.isReady());
-    rig.program.writeFile(QStringLiteral("data/bad.example.serv"), "SERVER:" + rig.server.hostAndPort()
-            + "\r\nSEND:bad.example.post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
+    rig.program.writeFile(QStringLiteral("data/bad.example.serv"),
+        "SERVER:" + rig.server.hostAndPort() + "\r\nSEND:bad.example.post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
     rig.program.writeFile(QStringLiteral("data/bad.example.info"), "[Main]\r\nMaxSize=2048\r\n");
     rig.program.writeFile(QStringLiteral("data/bad.example.post.txt"), "POST / HTTP/1.0\r\n\r\n{IMGDATA}");
 
@@ -123,8 +124,9 @@ void tst_BadStartupFiles::damagedFile()
     if (waitsAtMessage)
         QTest::qWait(SettleMs);
     else
-        QVERIFY2(ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || program->state() == QProcess::NotRunning; },
-                     ProgramRig::StartTimeoutMs),
+        QVERIFY2(
+            ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || program->state() == QProcess::NotRunning; },
+                ProgramRig::StartTimeoutMs),
             qPrintable(ProgramRig::report(program)));
     QVERIFY2(program->state() == QProcess::Running, qPrintable(ProgramRig::report(program)));
     program->terminate();
@@ -143,14 +145,14 @@ void tst_BadStartupFiles::damagedFile()
             qPrintable(ProgramRig::report(upload)));
         return;
     }
-    QVERIFY2(ProgramRig::waitForExit(upload) && ProgramRig::exitedNormally(upload),
-        qPrintable(ProgramRig::report(upload)));
+    QVERIFY2(
+        ProgramRig::waitForExit(upload) && ProgramRig::exitedNormally(upload), qPrintable(ProgramRig::report(upload)));
     QCOMPARE(rig.server.connectionCount(), 1);
     QVERIFY(rig.server.requests().at(0).contains(rig.picture));
 
     // The journal gained the record on a line of its own (a journal that is a folder cannot take it).
-    const QString imageLink = QStringLiteral("http://") + QString::fromLatin1(rig.server.hostAndPort())
-        + QStringLiteral("/i/1.jpg");
+    const QString imageLink
+        = QStringLiteral("http://") + QString::fromLatin1(rig.server.hostAndPort()) + QStringLiteral("/i/1.jpg");
     if (file == QLatin1String("journal.txt") && damage == Damage::Folder) {
         QVERIFY(QFileInfo(rig.filePath(file)).isDir());
         return;

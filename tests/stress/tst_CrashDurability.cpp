@@ -17,6 +17,9 @@
 #include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QTest>
+#include <QThread>
+
+#include <algorithm>
 
 namespace
 {
@@ -66,22 +69,26 @@ QString writerFilesFault(const QString& folder)
     }
     const QString cookies = QDir(folder).filePath(QStringLiteral("cookies.ini"));
     if (QFileInfo::exists(cookies)) {
-        const QString value = IniFile(cookies).RINI(QStringLiteral("Main"), QString::fromLatin1(StressRecords::CookieHost));
+        const QString value
+            = IniFile(cookies).RINI(QStringLiteral("Main"), QString::fromLatin1(StressRecords::CookieHost));
         if (!QRegularExpression(QStringLiteral("^sid=\\d+$")).match(value).hasMatch())
             return QStringLiteral("cookies.ini holds \"%1\"").arg(value);
     }
     return {};
 }
 
-// Every file the first start registers in the desktop's menu folder is complete.
+// Every menu entry the first start registers in the desktop's data folder is complete, and so is the
+// menu's cache that the desktop's tool writes beside them. (A kill during an atomic replace may leave its
+// temporary file there; the menus ignore it.)
 QString desktopFault(const QString& dataHome)
 {
     const QDir folder(dataHome + QStringLiteral("/applications"));
     for (const QString& name : folder.entryList(QDir::Files)) {
         const QByteArray text = readAll(folder.filePath(name));
-        if (!name.endsWith(QLatin1String(".desktop")))
-            return QStringLiteral("a stray file ") + name;
-        if (!text.startsWith("[Desktop Entry]") || !text.contains("\nExec=") || !text.endsWith('\n'))
+        if (name.endsWith(QLatin1String(".desktop"))
+            && (!text.startsWith("[Desktop Entry]") || !text.contains("\nExec=") || !text.endsWith('\n')))
+            return name + QStringLiteral(" is incomplete:\n") + QString::fromUtf8(text);
+        if (name == QLatin1String("mimeinfo.cache") && !text.startsWith("[MIME Cache]"))
             return name + QStringLiteral(" is incomplete:\n") + QString::fromUtf8(text);
     }
     return {};
@@ -98,7 +105,8 @@ QString journalFault(const QString& folder, QStringList* links)
     for (const QByteArray& line : text.split('\n')) {
         if (line.isEmpty())
             continue;
-        const QStringList fields = QString::fromUtf8(line.chopped(line.endsWith('\r') ? 1 : 0)).split(QLatin1Char('\t'));
+        const QStringList fields
+            = QString::fromUtf8(line.chopped(line.endsWith('\r') ? 1 : 0)).split(QLatin1Char('\t'));
         if (fields.size() != 5 || fields.contains(QString()))
             return QStringLiteral("a torn record: ") + QString::fromUtf8(line);
         const QRegularExpressionMatch source = numbered.match(fields.at(0));
@@ -114,7 +122,8 @@ QString journalFault(const QString& folder, QStringList* links)
 // The leftovers of an interrupted atomic replace.
 QStringList temporaryFiles(const QString& folder)
 {
-    return QDir(folder).entryList({ QStringLiteral("*.ini.*"), QStringLiteral("proxy.dat.*") }, QDir::Files | QDir::Hidden);
+    return QDir(folder).entryList(
+        { QStringLiteral("*.ini.*"), QStringLiteral("proxy.dat.*") }, QDir::Files | QDir::Hidden);
 }
 
 // What start-up does with the settings and the journal, then the journal page: complete settings files,
@@ -132,7 +141,7 @@ void startAndShowJournal(const QString& folder, const QStringList& links)
     if (links.isEmpty())
         return;
     const Journal::PageResult page = Journal::BuildJournalPage(folder);
-    QCOMPARE(page.status, Journal::PageResult::Status::Written);
+    QVERIFY(page.status == Journal::PageResult::Status::Written);
     const QByteArray html = readAll(page.path);
     for (const QString& link : links)
         QVERIFY2(html.contains(link.toUtf8()), qPrintable(link));
@@ -183,7 +192,7 @@ void tst_CrashDurability::writerKilled()
         QThread::msleep(static_cast<unsigned long>(spreadMoment(random, kill, Kills, 200)));
         writer.kill();
         QVERIFY(writer.waitForFinished(ProgramRig::ExitTimeoutMs));
-        QCOMPARE(writer.exitStatus(), QProcess::CrashExit);
+        QVERIFY(writer.exitStatus() == QProcess::CrashExit);
 
         const QString context = QStringLiteral("kill %1").arg(kill);
         QString fault = settingsFault(folder.path());
@@ -193,20 +202,23 @@ void tst_CrashDurability::writerKilled()
         QStringList links;
         fault = journalFault(folder.path(), &links);
         QVERIFY2(fault.isEmpty(), qPrintable(context + QStringLiteral(": ") + fault));
-        if (mode == QLatin1String("journal"))
-            QVERIFY2(!links.isEmpty(), qPrintable(context));
 
         // The next start, and the record of its first upload on a line of its own.
         startAndShowJournal(folder.path(), links);
         if (QTest::currentTestFailed())
             return;
         if (mode == QLatin1String("journal")) {
-            QVERIFY(Journal::AppendJournalRecord(
-                folder.path(), StressRecords::Source(-kill), StressRecords::ImageLink(-kill), StressRecords::PreviewLink(-kill)));
+            QVERIFY(Journal::AppendJournalRecord(folder.path(), StressRecords::Source(-kill),
+                StressRecords::ImageLink(-kill), StressRecords::PreviewLink(-kill)));
             links.clear();
             QVERIFY(journalFault(folder.path(), &links).isEmpty());
             QCOMPARE(links.last(), StressRecords::ImageLink(-kill));
         }
+    }
+    if (mode == QLatin1String("journal")) { // the writer's records as well as the probes
+        QStringList links;
+        QVERIFY(journalFault(folder.path(), &links).isEmpty());
+        QVERIFY(links.size() > 2 * Kills);
     }
 }
 
@@ -227,8 +239,9 @@ void tst_CrashDurability::programKilledDuringFirstStart()
     QElapsedTimer clock;
     clock.start();
     QProcess* measured = firstStart();
-    QVERIFY2(ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || measured->state() == QProcess::NotRunning; },
-                 ProgramRig::StartTimeoutMs),
+    QVERIFY2(
+        ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || measured->state() == QProcess::NotRunning; },
+            ProgramRig::StartTimeoutMs),
         qPrintable(ProgramRig::report(measured)));
     const qint64 span = clock.elapsed();
     measured->terminate();
@@ -240,7 +253,8 @@ void tst_CrashDurability::programKilledDuringFirstStart()
     for (int kill = 0; kill < Kills; ++kill) {
         const QString context = QStringLiteral("kill %1 of %2 ms: ").arg(kill).arg(span);
         QProcess* program = firstStart();
-        QVERIFY(ProgramRig::waitUntil([&] { return program->state() == QProcess::Running; }, ProgramRig::StartTimeoutMs));
+        QVERIFY(
+            ProgramRig::waitUntil([&] { return program->state() == QProcess::Running; }, ProgramRig::StartTimeoutMs));
         QTest::qWait(spreadMoment(random, kill, Kills, span));
         program->kill();
         QVERIFY(ProgramRig::waitForExit(program));
@@ -252,8 +266,9 @@ void tst_CrashDurability::programKilledDuringFirstStart()
 
         // The next start accepts what it finds and completes what is missing.
         QProcess* next = rig.start({});
-        QVERIFY2(ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || next->state() == QProcess::NotRunning; },
-                     ProgramRig::StartTimeoutMs),
+        QVERIFY2(
+            ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || next->state() == QProcess::NotRunning; },
+                ProgramRig::StartTimeoutMs),
             qPrintable(context + ProgramRig::report(next)));
         next->terminate();
         QVERIFY2(ProgramRig::waitForExit(next) && ProgramRig::exitedNormally(next),
@@ -287,7 +302,8 @@ void tst_CrashDurability::programKilledDuringUpload()
     for (int kill = 0; kill < Kills; ++kill) {
         const QString context = QStringLiteral("kill %1 of %2 ms: ").arg(kill).arg(span);
         QProcess* program = rig.start(rig.uploadArguments());
-        QVERIFY(ProgramRig::waitUntil([&] { return program->state() == QProcess::Running; }, ProgramRig::StartTimeoutMs));
+        QVERIFY(
+            ProgramRig::waitUntil([&] { return program->state() == QProcess::Running; }, ProgramRig::StartTimeoutMs));
         QTest::qWait(spreadMoment(random, kill, Kills, span));
         program->kill();
         QVERIFY(ProgramRig::waitForExit(program));
