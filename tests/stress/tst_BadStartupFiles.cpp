@@ -107,6 +107,7 @@ void tst_BadStartupFiles::damagedFile()
         rig.program.writeFile(file, QByteArray());
         break;
     case Damage::Folder:
+        QFile::remove(rig.filePath(file));
         QVERIFY(QDir().mkpath(rig.filePath(file)));
         QVERIFY(QDir().mkpath(rig.filePath(file + QStringLiteral("/inside"))));
         break;
