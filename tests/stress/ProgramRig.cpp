@@ -113,6 +113,26 @@ bool ProgramRig::scratchFolderReady() const
     return QFileInfo(program.filePath(QStringLiteral("tmp"))).isDir();
 }
 
+bool ProgramRig::waitForStartUp(QProcess* process) const
+{
+    waitUntil(
+        [&] {
+            return process->state() != QProcess::Starting
+                && (scratchFolderReady() || process->state() == QProcess::NotRunning);
+        },
+        StartTimeoutMs);
+    return scratchFolderReady() && process->state() == QProcess::Running;
+}
+
+bool ProgramRig::killAfter(QProcess* process, int delayMs)
+{
+    if (!waitUntil([&] { return process->state() == QProcess::Running; }, StartTimeoutMs))
+        return false;
+    QTest::qWait(delayMs);
+    process->kill();
+    return waitForExit(process);
+}
+
 bool ProgramRig::waitUntil(const std::function<bool()>& condition, int timeoutMs)
 {
     QDeadlineTimer deadline(timeoutMs);

@@ -44,6 +44,11 @@ public:
 
     // The scratch folder exists: start-up reached the command line.
     bool scratchFolderReady() const;
+    // Waits until the program has prepared its scratch folder or has ended; true for the first. The scratch
+    // folder must not be there before the start.
+    bool waitForStartUp(QProcess* process) const;
+    // Kills the running program with SIGKILL delayMs after it has begun; true once it is gone.
+    static bool killAfter(QProcess* process, int delayMs);
 
     // Runs the event loop until the condition holds or the time is up; returns the condition.
     static bool waitUntil(const std::function<bool()>& condition, int timeoutMs);

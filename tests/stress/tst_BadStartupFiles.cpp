@@ -125,10 +125,7 @@ void tst_BadStartupFiles::damagedFile()
     if (waitsAtMessage)
         QTest::qWait(SettleMs);
     else
-        QVERIFY2(
-            ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || program->state() == QProcess::NotRunning; },
-                ProgramRig::StartTimeoutMs),
-            qPrintable(ProgramRig::report(program)));
+        QVERIFY2(rig.waitForStartUp(program), qPrintable(ProgramRig::report(program)));
     QVERIFY2(program->state() == QProcess::Running, qPrintable(ProgramRig::report(program)));
     program->terminate();
     QVERIFY2(ProgramRig::waitForExit(program) && ProgramRig::exitedNormally(program),

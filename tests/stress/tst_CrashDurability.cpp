@@ -239,10 +239,7 @@ void tst_CrashDurability::programKilledDuringFirstStart()
     QElapsedTimer clock;
     clock.start();
     QProcess* measured = firstStart();
-    QVERIFY2(
-        ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || measured->state() == QProcess::NotRunning; },
-            ProgramRig::StartTimeoutMs),
-        qPrintable(ProgramRig::report(measured)));
+    QVERIFY2(rig.waitForStartUp(measured), qPrintable(ProgramRig::report(measured)));
     const qint64 span = clock.elapsed();
     measured->terminate();
     QVERIFY2(ProgramRig::waitForExit(measured) && ProgramRig::exitedNormally(measured),
@@ -253,23 +250,18 @@ void tst_CrashDurability::programKilledDuringFirstStart()
     for (int kill = 0; kill < Kills; ++kill) {
         const QString context = QStringLiteral("kill %1 of %2 ms: ").arg(kill).arg(span);
         QProcess* program = firstStart();
-        QVERIFY(
-            ProgramRig::waitUntil([&] { return program->state() == QProcess::Running; }, ProgramRig::StartTimeoutMs));
-        QTest::qWait(spreadMoment(random, kill, Kills, span));
-        program->kill();
-        QVERIFY(ProgramRig::waitForExit(program));
+        QVERIFY(ProgramRig::killAfter(program, spreadMoment(random, kill, Kills, span)));
 
         QString fault = settingsFault(rig.program.path());
         QVERIFY2(fault.isEmpty(), qPrintable(context + fault));
         fault = desktopFault(dataHome);
         QVERIFY2(fault.isEmpty(), qPrintable(context + fault));
 
-        // The next start accepts what it finds and completes what is missing.
+        // The next start accepts what it finds and completes what is missing. (Its scratch folder shows
+        // that it has got so far; the one of the killed start goes first.)
+        QDir(rig.filePath(QStringLiteral("tmp"))).removeRecursively();
         QProcess* next = rig.start({});
-        QVERIFY2(
-            ProgramRig::waitUntil([&] { return rig.scratchFolderReady() || next->state() == QProcess::NotRunning; },
-                ProgramRig::StartTimeoutMs),
-            qPrintable(context + ProgramRig::report(next)));
+        QVERIFY2(rig.waitForStartUp(next), qPrintable(context + ProgramRig::report(next)));
         next->terminate();
         QVERIFY2(ProgramRig::waitForExit(next) && ProgramRig::exitedNormally(next),
             qPrintable(context + ProgramRig::report(next)));
@@ -302,11 +294,7 @@ void tst_CrashDurability::programKilledDuringUpload()
     for (int kill = 0; kill < Kills; ++kill) {
         const QString context = QStringLiteral("kill %1 of %2 ms: ").arg(kill).arg(span);
         QProcess* program = rig.start(rig.uploadArguments());
-        QVERIFY(
-            ProgramRig::waitUntil([&] { return program->state() == QProcess::Running; }, ProgramRig::StartTimeoutMs));
-        QTest::qWait(spreadMoment(random, kill, Kills, span));
-        program->kill();
-        QVERIFY(ProgramRig::waitForExit(program));
+        QVERIFY(ProgramRig::killAfter(program, spreadMoment(random, kill, Kills, span)));
 
         QString fault = settingsFault(rig.program.path());
         QVERIFY2(fault.isEmpty(), qPrintable(context + fault));
