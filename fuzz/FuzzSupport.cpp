@@ -85,7 +85,11 @@ QByteArray StoredValue(const QByteArray& written)
         if (at >= 0 && at < end)
             end = at;
     }
-    return ProfileFile::CutUtf8(written.left(end).trimmed(), ProfileFile::MaxValueBytes);
+    QByteArray value = written.left(end).trimmed();
+    // A value in a pair of quotes reads back without them.
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front())
+        value = value.mid(1, value.size() - 2);
+    return ProfileFile::CutUtf8(value, ProfileFile::MaxValueBytes);
 }
 
 bool StorableName(const QByteArray& name)

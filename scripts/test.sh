@@ -1,11 +1,13 @@
 #!/usr/bin/env bash
 # Builds Pictoferry with warnings as errors, AddressSanitizer and UndefinedBehaviorSanitizer, and runs
-# every test. Tests need no display: they run on Qt's offscreen platform.
+# every test, then gives each fuzzing target a short run. Tests need no display: they run on Qt's offscreen
+# platform.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 scripts/install-deps.sh --tests
 cmake -S . -B build-tests -G Ninja -DCMAKE_BUILD_TYPE=Debug -DPICTOFERRY_WERROR=ON -DPICTOFERRY_SANITIZE=ON
 cmake --build build-tests
-cd build-tests
-QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2
+(cd build-tests && QT_QPA_PLATFORM=offscreen ctest --output-on-failure --timeout 600 -j2)
+# A few seconds per fuzzing target (clang, in build-fuzz): a target that no longer builds or breaks at once.
+fuzz/run.sh 5

@@ -19,12 +19,12 @@ QByteArray lineOnly(const QByteArray& text)
     return text.left(end);
 }
 
-// A key that the settings file reads back as the same key: not blank, not a section or comment line, no
-// "=" that would end it early, no line break or NUL byte.
+// A key that the settings file reads back as the same key: not blank, no blank at either end (keys are read
+// back trimmed), not a section or comment line, no "=" that would end it early, no line break or NUL byte.
 bool isStorableKey(const QByteArray& key)
 {
     const QByteArray trimmed = key.trimmed();
-    if (trimmed.isEmpty() || trimmed.startsWith('[') || trimmed.startsWith(';'))
+    if (trimmed.isEmpty() || trimmed != key || trimmed.startsWith('[') || trimmed.startsWith(';'))
         return false;
     return !key.contains('=') && !key.contains('\r') && !key.contains('\n') && !key.contains('\0');
 }

@@ -24,8 +24,8 @@ struct CapturedCookie {
 // The first "Set-Cookie:" header of the reply: its text from the cookie's name to the end of its line,
 // cut before "; expires"; the key is the text after "domain=" in that header line up to its end, or the
 // server host when the line names no domain. A key that the settings file could not read back as the
-// same key (a "[" or ";" first, an "=", a line break, a NUL byte, blank) is empty: the cookie then serves
-// the current upload only. Nothing when the reply sets no cookie.
+// same key (a "[" or ";" first, an "=", a line break, a NUL byte, blank, a blank at an end) is empty: the
+// cookie then serves the current upload only. Nothing when the reply sets no cookie.
 std::optional<CapturedCookie> ParseSetCookie(const QByteArray& reply, const QByteArray& serverHost);
 
 // Takes the cookie from the reply and keeps it in cookies.ini; returns the cookie text (ServerCookies),

@@ -51,6 +51,9 @@ void tst_Cookies::parse_data()
                                            << true << QByteArray("uid=7") << QByteArray();
     QTest::newRow("key with a NUL byte is refused")
         << status + cookie + QByteArray("h\0x\r\n", 5) << true << QByteArray("uid=7") << QByteArray();
+    // The settings file reads keys back trimmed.
+    QTest::newRow("key with a blank at its end is refused") << status + cookie + "img.example; \r\n"
+                                                            << true << QByteArray("uid=7") << QByteArray();
     QTest::newRow("blank key is refused") << status + cookie + "  \r\n" << true << QByteArray("uid=7") << QByteArray();
     QTest::newRow("no domain: kept under the server host")
         << status + "Set-Cookie: uid=42; expires=x\r\n\r\n"

@@ -148,6 +148,7 @@ void ScriptedHttpServer::startBehaviour(QTcpSocket* socket, int index)
 {
     switch (m_behaviours[index].kind) {
     case Behaviour::Kind::Reply:
+    case Behaviour::Kind::ReplyThenSilent:
         sendPiece(socket, index, 0);
         break;
     case Behaviour::Kind::CloseWithoutReply:
@@ -172,7 +173,8 @@ void ScriptedHttpServer::sendPiece(QTcpSocket* socket, int index, int piece)
 {
     const Behaviour& behaviour = m_behaviours[index];
     if (piece >= behaviour.pieces.size()) {
-        socket->disconnectFromHost();
+        if (behaviour.kind != Behaviour::Kind::ReplyThenSilent)
+            socket->disconnectFromHost();
         return;
     }
     const QPointer<QTcpSocket> guarded(socket);

@@ -27,6 +27,7 @@ public:
             SlowRead, // read the request one piece per delay, then send the pieces and close
             EarlyReply, // as soon as the headers are in, send the pieces and close, the body left unread
             ResetAfterHeaders, // as soon as the headers are in, drop the connection with the body unread
+            ReplyThenSilent, // send the pieces (each after the delay), then keep the connection open, silent
         };
         Kind kind = Kind::Reply;
         QList<QByteArray> pieces;
@@ -48,6 +49,10 @@ public:
     }
     static Behaviour earlyReply(const QByteArray& reply) { return { Behaviour::Kind::EarlyReply, { reply }, 0 }; }
     static Behaviour resetAfterHeaders() { return { Behaviour::Kind::ResetAfterHeaders, {}, 0 }; }
+    static Behaviour replyThenSilent(const QByteArray& bytes)
+    {
+        return { Behaviour::Kind::ReplyThenSilent, { bytes }, 0 };
+    }
 
     // How much of a slowly read request is taken at each delay, and the system's receive buffer of such a
     // connection and of one whose body is left unread.
