@@ -61,9 +61,9 @@ void tst_BadStartupFiles::damagedFile_data()
             QTest::addRow("%s %s", qPrintable(file), name)
                 << file << damage << (checkedForSize && damage == Damage::Huge);
     }
-    // bad.example sorts first, so the start selects it and reads its description.
-    for (const QString& file : { QStringLiteral("data/bad.example.serv"), QStringLiteral("data/bad.example.info"),
-             QStringLiteral("data/bad.example.post.txt") }) {
+    // 0bad.example sorts before every shipped service, so the start selects it and reads its description.
+    for (const QString& file : { QStringLiteral("data/0bad.example.serv"), QStringLiteral("data/0bad.example.info"),
+             QStringLiteral("data/0bad.example.post.txt") }) {
         for (const auto& [name, damage] : damages) {
             if (damage == Damage::Folder || damage == Damage::Truncated)
                 continue;
@@ -81,10 +81,10 @@ void tst_BadStartupFiles::damagedFile()
 
     ProgramRig rig;
     QVERIFY(rig.isReady());
-    rig.program.writeFile(QStringLiteral("data/bad.example.serv"),
-        "SERVER:" + rig.server.hostAndPort() + "\r\nSEND:bad.example.post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
-    rig.program.writeFile(QStringLiteral("data/bad.example.info"), "[Main]\r\nMaxSize=2048\r\n");
-    rig.program.writeFile(QStringLiteral("data/bad.example.post.txt"), "POST / HTTP/1.0\r\n\r\n{IMGDATA}");
+    rig.program.writeFile(QStringLiteral("data/0bad.example.serv"),
+        "SERVER:" + rig.server.hostAndPort() + "\r\nSEND:0bad.example.post.txt\r\nLINK:href=\"http://*\"\r\nEND:\r\n");
+    rig.program.writeFile(QStringLiteral("data/0bad.example.info"), "[Main]\r\nMaxSize=2048\r\n");
+    rig.program.writeFile(QStringLiteral("data/0bad.example.post.txt"), "POST / HTTP/1.0\r\n\r\n{IMGDATA}");
 
     // A sound version of the file, for the one cut short.
     QByteArray sound;
