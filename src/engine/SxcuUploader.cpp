@@ -423,27 +423,3 @@ void SxcuUploader::refuse(const QString& status, const QString& text, const QStr
     setStatus(status);
     emit message(text, title);
 }
-
-void SxcuUploader::setStatus(const QString& text)
-{
-    m_status = text;
-    emit statusChanged(text);
-}
-
-void SxcuUploader::setUploadVisible(bool visible)
-{
-    m_uploadVisible = visible;
-    emit uploadButtonsChanged(visible);
-}
-
-void SxcuUploader::setLinkTypesEnabled(bool enabled)
-{
-    m_linkTypesEnabled = enabled;
-    emit linkTypesEnabledChanged(enabled);
-}
-
-void SxcuUploader::setCountdown(const QString& text)
-{
-    m_countdown = text;
-    emit countdownChanged(text);
-}

@@ -58,11 +58,7 @@ public:
     void StopUpload() override;
 
     bool isRunning() const override { return m_reply != nullptr; }
-    bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
-    bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
     bool isCountdownActive() const;
-    QString statusText() const override { return m_status; }
-    QString countdownText() const override { return m_countdown; }
 
     QString CurrentImagePath() const override { return m_currentImagePath; }
     QString ProfileName() const { return m_file.Name; }
@@ -90,11 +86,6 @@ private:
     void endUpload(const QString& status, Outcome outcome = Outcome::Failed);
     void refuse(const QString& status, const QString& text, const QString& title);
 
-    void setStatus(const QString& text);
-    void setUploadVisible(bool visible);
-    void setLinkTypesEnabled(bool enabled);
-    void setCountdown(const QString& text);
-
     QString m_programFolder;
     QNetworkAccessManager* m_network = nullptr;
     QTimer* m_toTimer = nullptr;
@@ -111,9 +102,4 @@ private:
     QString m_imageLink;
     QString m_previewLink;
     QString m_deletionLink;
-
-    QString m_status;
-    QString m_countdown;
-    bool m_uploadVisible = true;
-    bool m_linkTypesEnabled = true;
 };
