@@ -6,9 +6,12 @@
 #include "controls/Icons.h"
 #include "controls/WheelNeedsFocus.h"
 #include "engine/AutomaticStart.h"
+#include "engine/SxcuImport.h"
+#include "engine/SxcuPrompter.h"
 #include "engine/Uploader.h"
 #include "engine/UploaderFactory.h"
 #include "engine/ui/AboutServer.h"
+#include "engine/ui/DialogSxcuPrompter.h"
 #include "image/ui/ClipboardIntake.h"
 #include "image/ui/ImageIntake.h"
 #include "image/ui/ScrollingPic.h"
@@ -27,6 +30,7 @@
 #include <QAbstractItemView>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QDropEvent>
 #include <QFileInfo>
 #include <QFrame>
 #include <QGridLayout>
@@ -34,6 +38,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QTimer>
@@ -66,6 +71,9 @@ MainWindow::MainWindow(QString programFolder, QString commandLineText, QWidget* 
     , m_programFolder(std::move(programFolder))
     , m_commandLineText(std::move(commandLineText))
     , m_options(m_programFolder)
+    , m_dialogPrompter(std::make_unique<DialogSxcuPrompter>(this))
+    , m_unattendedPrompter(std::make_unique<UnattendedSxcuPrompter>())
+    , m_prompter(m_dialogPrompter.get())
 {
     setObjectName(QStringLiteral("Main"));
     setWindowTitle(QStringLiteral("Pictoferry"));
@@ -133,13 +141,15 @@ void MainWindow::bindControls()
             .Command2 = m_command2 },
         this);
     new ClipboardIntake(ScratchFolder::Path(m_programFolder), m_image, m_xpB1, this);
+    // Installed after the picture drops: a dropped custom-uploader file is seen here first.
+    installEventFilter(this);
     m_links = new LinkTypesController(m_programFolder, m_linksType, m_text1, m_copyTo, m_openTB, this);
     m_links->bindLinkValues(&m_imageLink, &m_previewLink);
 
     UseUploader(UploaderFactory::Create(m_programFolder, m_options.settings(), QString(), this));
     connect(m_commandStop, &QPushButton::clicked, this, &MainWindow::StopClicked);
 
-    connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerSelected);
+    connect(m_servers, &QComboBox::activated, this, &MainWindow::ServerChosen);
     connect(m_goToSrv, &QPushButton::clicked, this, &MainWindow::GoToSrv);
     connect(m_sinfo, &QPushButton::clicked, this, &MainWindow::ShowServerInfo);
     connect(m_command2, &QPushButton::clicked, this, &MainWindow::UploadClicked);
@@ -349,6 +359,77 @@ void MainWindow::ServerSelected()
     CheckLimits();
 }
 
+// A service the user picks that cannot upload says why at once; its upload is refused with the same text.
+void MainWindow::ServerChosen()
+{
+    ServerSelected();
+    const QString problem = ServerCatalogue::SxcuProblem(m_programFolder, m_servers->currentText());
+    if (!problem.isEmpty())
+        Platform::ShowMessage(this, problem, QStringLiteral("Ошибка"), Platform::MessageIcon::Error);
+}
+
+void MainWindow::setPrompter(SxcuPrompter* prompter)
+{
+    m_prompter = prompter ? prompter : m_dialogPrompter.get();
+}
+
+namespace
+{
+
+// The first local ".sxcu" file among the dropped ones; empty when there is none.
+QString droppedSxcu(const QMimeData* data)
+{
+    if (!data || !data->hasUrls())
+        return {};
+    for (const QUrl& url : data->urls()) {
+        if (url.isLocalFile() && url.toLocalFile().endsWith(QLatin1String(".sxcu"), Qt::CaseInsensitive))
+            return url.toLocalFile();
+    }
+    return {};
+}
+
+} // namespace
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event)
+{
+    const QEvent::Type type = event->type();
+    if (watched != this || (type != QEvent::DragEnter && type != QEvent::DragMove && type != QEvent::Drop))
+        return QMainWindow::eventFilter(watched, event);
+    auto* drop = static_cast<QDropEvent*>(event);
+    const QString path = droppedSxcu(drop->mimeData());
+    if (path.isEmpty() || (m_engine && m_engine->isRunning()))
+        return QMainWindow::eventFilter(watched, event);
+    drop->acceptProposedAction();
+    // The drag source waits for the drop to end; the questions come once it has.
+    if (type == QEvent::Drop)
+        QTimer::singleShot(0, this, [this, path] { ImportSxcu(path); });
+    return true;
+}
+
+bool MainWindow::ImportSxcu(const QString& path)
+{
+    const QString title = QStringLiteral("Импорт сервера");
+    SxcuImport::Result result = SxcuImport::Import(m_programFolder, path, *m_prompter);
+    // Only another custom-uploader file may be replaced; a script of the same name stays.
+    if (result.status == SxcuImport::Status::Exists
+        && ServerCatalogue::KindOf(m_programFolder, result.server) == ServerCatalogue::ProfileKind::Sxcu) {
+        if (Platform::ShowMessage(this, result.message + QStringLiteral("\r\n\r\nЗаменить его?"), title,
+                Platform::MessageIcon::Question, QMessageBox::Yes | QMessageBox::No)
+            != QMessageBox::Yes)
+            return false;
+        result = SxcuImport::Import(m_programFolder, path, *m_prompter, true);
+    }
+    if (result.status != SxcuImport::Status::Imported) {
+        Platform::ShowMessage(this, result.message, title, Platform::MessageIcon::Error);
+        return false;
+    }
+    m_servers->clear();
+    m_servers->addItems(ServerCatalogue::BuildServerList(m_programFolder));
+    m_servers->setCurrentIndex(std::max(0, m_servers->findText(result.server)));
+    ServerChosen();
+    return true;
+}
+
 void MainWindow::CheckLimits()
 {
     m_image->CheckServerLimits({ m_serverInfo.MaxWidth, m_serverInfo.MaxHeight, m_serverInfo.MaxSize });
@@ -410,7 +491,10 @@ void MainWindow::UploadClicked()
 {
     if (m_engine->isRunning())
         return;
-    UseUploader(UploaderFactory::Create(m_programFolder, m_options.settings(), m_servers->currentText(), this));
+    // An upload that closes the window when done has nobody to answer questions.
+    SxcuPrompter* prompter = m_command.CmdAccepted && m_command.CmdExit ? m_unattendedPrompter.get() : m_prompter;
+    UseUploader(
+        UploaderFactory::Create(m_programFolder, m_options.settings(), m_servers->currentText(), this, prompter));
     m_engine->StartUpload(m_servers->currentIndex(), m_servers->currentText(), CurrentImagePath());
 }
 
@@ -437,7 +521,8 @@ void MainWindow::UploadFinished(bool success)
     m_imageLink = m_engine->ImageLink();
     m_previewLink = m_engine->PreviewLink();
     m_links->FormatLink();
-    Journal::AppendJournalRecord(m_programFolder, m_engine->CurrentImagePath(), m_imageLink, m_previewLink);
+    Journal::AppendJournalRecord(m_programFolder, m_engine->CurrentImagePath(), m_imageLink, m_previewLink,
+        QDateTime::currentDateTime(), m_engine->DeletionLink());
     if (!m_command.CmdAccepted)
         return;
     if (m_command.CmdLinkType > 0) {

@@ -7,7 +7,10 @@
 #include <QElapsedTimer>
 #include <QMainWindow>
 
+#include <memory>
+
 class ImageIntake;
+class SxcuPrompter;
 class Uploader;
 class LinkTypesController;
 class ScrollingPic;
@@ -39,9 +42,16 @@ public:
     const ParseCommandSting::CommandLineResults& commandLine() const { return m_command; }
     // The uploader of the current or last upload; each upload gets a new one for its service.
     Uploader* engine() const { return m_engine; }
+    // Who answers the questions of custom-uploader files in uploads and imports the user watches (not
+    // owned; null brings the dialogs back). Tests answer through it.
+    void setPrompter(SxcuPrompter* prompter);
+    // Takes a custom-uploader file in as a service (asking before replacing one of the same name) and
+    // selects it. False when it was not taken; a message box has said why.
+    bool ImportSxcu(const QString& path);
 
 protected:
     void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildControls();
@@ -50,6 +60,7 @@ private:
     void bindControls();
     void fillServerList();
     void ServerSelected();
+    void ServerChosen();
     void AllowChoosing(bool allowed);
     void WarnIfTooLarge(const QString& path);
     void CheckLimits();
@@ -107,4 +118,7 @@ private:
     LinkTypesController* m_links = nullptr;
     ImageIntake* m_image = nullptr;
     Uploader* m_engine = nullptr;
+    std::unique_ptr<SxcuPrompter> m_dialogPrompter;
+    std::unique_ptr<SxcuPrompter> m_unattendedPrompter;
+    SxcuPrompter* m_prompter = nullptr;
 };

@@ -17,6 +17,8 @@ Mode ModeOf(const QStringList& arguments)
         return Mode::Help;
     if (first == QLatin1String("--version"))
         return Mode::Version;
+    if (first == QLatin1String("--import"))
+        return Mode::Import;
     return Mode::Window;
 }
 
@@ -61,6 +63,19 @@ void takeUpload(const QStringList& arguments, const QString& currentFolder, cons
         parse.errors << QStringLiteral("Нет такого сервера: \"%1\"").arg(parse.request.Service);
 }
 
+void takeImport(const QStringList& arguments, const QString& currentFolder, Parse& parse)
+{
+    if (arguments.size() < 2) {
+        parse.errors << QStringLiteral("Не указан файл .sxcu");
+        return;
+    }
+    for (const QString& argument : arguments.mid(2))
+        parse.errors << QStringLiteral("Непонятный параметр \"%1\"").arg(argument);
+    parse.request.ImportPath = QDir(currentFolder).absoluteFilePath(arguments.at(1));
+    if (!QFileInfo(parse.request.ImportPath).isFile())
+        parse.errors.prepend(QStringLiteral("Файл не найден: ") + QDir::toNativeSeparators(parse.request.ImportPath));
+}
+
 } // namespace
 
 Parse ParseArguments(const QStringList& arguments, const QString& currentFolder, const Facts& facts)
@@ -69,6 +84,8 @@ Parse ParseArguments(const QStringList& arguments, const QString& currentFolder,
     parse.mode = ModeOf(arguments);
     if (parse.mode == Mode::Upload)
         takeUpload(arguments, currentFolder, facts, parse);
+    else if (parse.mode == Mode::Import)
+        takeImport(arguments, currentFolder, parse);
     else if (parse.mode != Mode::Window && arguments.size() > 1)
         parse.errors << QStringLiteral("Непонятный параметр \"%1\"").arg(arguments.at(1));
     return parse;
@@ -79,15 +96,19 @@ QString HelpText()
     return QStringLiteral("Использование:\n"
                           "  pictoferry [ИЗОБРАЖЕНИЕ [-u=СЕРВЕР] [-c=N] [-e]]   окно программы\n"
                           "  pictoferry --cli ИЗОБРАЖЕНИЕ -u=СЕРВЕР [-c=N]       закачка без окна\n"
+                          "  pictoferry --import ФАЙЛ.sxcu                       добавить сервер из файла .sxcu\n"
                           "  pictoferry --help | --version\n"
                           "\n"
                           "Закачка без окна не требует дисплея. Ссылка выводится в стандартный вывод,\n"
                           "ход закачки и сообщения - в стандартный поток ошибок.\n"
                           "  -u=СЕРВЕР  сервер, как он назван в списке серверов программы\n"
                           "  -c=N       тип ссылки, номер по списку типов ссылок (с 1); без него - прямая ссылка\n"
+                          "Импорт копирует файл в data/ и спрашивает в терминале недостающие значения\n"
+                          "(ключи API и т.п.) и согласие заменить сервер с тем же именем.\n"
                           "\n"
                           "Коды завершения: 0 - ссылка получена, 2 - неверная командная строка,\n"
-                          "3 - закачка не удалась или прервана, 4 - сервер не ответил вовремя.\n");
+                          "3 - закачка не удалась или прервана (также неисправный файл .sxcu сервера и\n"
+                          "неудачный импорт), 4 - сервер не ответил вовремя.\n");
 }
 
 QString VersionText()

@@ -5,6 +5,7 @@
 
 // The command line of the program run from a terminal, without a window:
 //   pictoferry --cli IMAGE -u=SERVICE [-c=N]
+//   pictoferry --import FILE.sxcu
 //   pictoferry --help | --version
 // The words begin with two dashes, which the window's command line (a picture path, then "-u=", "-c=",
 // "-e") never does, so the two cannot be confused; a picture whose name begins with "--" is given as
@@ -12,7 +13,7 @@
 namespace TerminalCommand
 {
 
-enum class Mode { Window, Help, Version, Upload };
+enum class Mode { Window, Help, Version, Upload, Import };
 
 // The exit statuses of the terminal mode.
 enum ExitStatus : int { Success = 0, BadCommandLine = 2, UploadFailed = 3, TimedOut = 4 };
@@ -21,6 +22,7 @@ struct Request {
     QString ImagePath; // absolute
     QString Service;
     int LinkType = 0; // counted from 1 over the offered link types; 0: the direct link
+    QString ImportPath; // absolute; the custom-uploader file of --import
 };
 
 struct Parse {

@@ -1,7 +1,9 @@
 #include "TerminalUpload.h"
 
 #include "TerminalCommand.h"
+#include "TerminalImport.h"
 #include "engine/ServerCatalogue.h"
+#include "engine/SxcuPrompter.h"
 #include "engine/Uploader.h"
 #include "engine/UploaderFactory.h"
 #include "journal/Journal.h"
@@ -10,11 +12,15 @@
 #include "platform/TerminationSignals.h"
 #include "settings/OptionsModule.h"
 
+#include <QDateTime>
 #include <QEventLoop>
 #include <QRegularExpression>
 #include <QTextStream>
 
+#include <cstdio>
 #include <memory>
+
+#include <unistd.h>
 
 namespace
 {
@@ -133,9 +139,15 @@ int Run(const QString& programFolder, const QStringList& arguments, const QStrin
     }
 
     const TerminalCommand::Request& request = parse.request;
+    if (parse.mode == TerminalCommand::Mode::Import) {
+        QTextStream in(stdin);
+        return TerminalImport::Run(programFolder, request.ImportPath, in, isatty(STDIN_FILENO) == 1, err);
+    }
     const int serverIndex = static_cast<int>(facts.Services.indexOf(request.Service));
+    // Nobody answers the questions of a custom-uploader file here: the first choice and the default text.
+    UnattendedSxcuPrompter prompter;
     const std::unique_ptr<Uploader> uploader(
-        UploaderFactory::Create(programFolder, options.settings(), request.Service));
+        UploaderFactory::Create(programFolder, options.settings(), request.Service, nullptr, &prompter));
     Follower follower(*uploader, err);
     TerminationSignals termination;
     QObject::connect(&termination, &TerminationSignals::terminationRequested, uploader.get(), &Uploader::StopUpload);
@@ -156,7 +168,8 @@ int Run(const QString& programFolder, const QStringList& arguments, const QStrin
     const int slot = request.LinkType > 0 ? tables.slotForPosition(request.LinkType - 1) : 0;
     const QString link
         = slot > 0 ? LinkTypes::ApplyPattern(tables.LinkPatterns(slot), imageLink, previewLink) : imageLink;
-    if (!Journal::AppendJournalRecord(programFolder, uploader->CurrentImagePath(), imageLink, previewLink))
+    if (!Journal::AppendJournalRecord(programFolder, uploader->CurrentImagePath(), imageLink, previewLink,
+            QDateTime::currentDateTime(), uploader->DeletionLink()))
         err << QStringLiteral("Не удалось записать журнал закачек: ") << Journal::JournalPath(programFolder)
             << Qt::endl;
     out << link << Qt::endl;

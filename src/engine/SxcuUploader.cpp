@@ -1,7 +1,9 @@
 #include "SxcuUploader.h"
 
+#include "engine/ServerCatalogue.h"
 #include "engine/SxcuValue.h"
 #include "engine/TlsTrust.h"
+#include "settings/Ini.h"
 
 #include <QDir>
 #include <QFile>
@@ -67,8 +69,9 @@ bool isCompleteReply(QNetworkReply::NetworkError error)
 
 } // namespace
 
-SxcuUploader::SxcuUploader(int countdownIntervalMs, QObject* parent)
-    : QObject(parent)
+SxcuUploader::SxcuUploader(QString programFolder, int countdownIntervalMs, QObject* parent)
+    : Uploader(parent)
+    , m_programFolder(std::move(programFolder))
     , m_network(new QNetworkAccessManager(this))
     , m_toTimer(new QTimer(this))
 {
@@ -101,12 +104,21 @@ bool SxcuUploader::isCountdownActive() const
 
 // ---- start and stop --------------------------------------------------------------------------------------
 
+bool SxcuUploader::StartUpload(int serverIndex, const QString& profileName, const QString& imagePath)
+{
+    if (isRunning())
+        return false;
+    Ini::SetFileName(QDir(m_programFolder).filePath(QStringLiteral("options.ini")));
+    Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
+    return StartUpload(SxcuFile::Read(ServerCatalogue::SxcuPath(m_programFolder, profileName)), imagePath);
+}
+
 bool SxcuUploader::StartUpload(const SxcuFile& file, const QString& imagePath)
 {
     if (isRunning())
         return false;
     if (imagePath.isEmpty()) {
-        emit failureMessage(QStringLiteral("Чего закачивать-то будем?"), QStringLiteral("Не выбрано изображение!"));
+        emit message(QStringLiteral("Чего закачивать-то будем?"), QStringLiteral("Не выбрано изображение!"));
         return false;
     }
     if (!file.isUsable()) {
@@ -152,7 +164,7 @@ void SxcuUploader::StopUpload()
     if (!isRunning())
         return;
     dropReply();
-    endUpload(QStringLiteral("Закачка прервана"));
+    endUpload(QStringLiteral("Закачка прервана"), Outcome::Stopped);
 }
 
 // ---- the request -----------------------------------------------------------------------------------------
@@ -239,6 +251,7 @@ void SxcuUploader::onUploadProgress(qint64 sent, qint64 total)
 {
     if (!isRunning() || total <= 0 || m_requestSent)
         return;
+    emit progressChanged(sent, total);
     setStatus(QStringLiteral("Загрузка изображения на сервер: ") + QString::number(sent / 1024)
         + QStringLiteral(" Кб из ") + QString::number(total / 1024) + QStringLiteral(" Кб передано"));
     if (sent < total)
@@ -308,10 +321,15 @@ void SxcuUploader::evaluateReply(const SxcuReply& reply)
 
     const QPointer<SxcuUploader> self(this);
     emit finished(success);
-    if (!self || success)
+    if (!self)
         return;
+    if (success) {
+        emit ended(Outcome::Success);
+        return;
+    }
     setStatus(UploadFailedTitle);
-    emit failureMessage(failureText(reply), UploadFailedTitle);
+    emit ended(Outcome::Failed);
+    emit message(failureText(reply), UploadFailedTitle);
 }
 
 QString SxcuUploader::failureText(const SxcuReply& reply) const
@@ -374,7 +392,7 @@ void SxcuUploader::onCountdownTick()
     if (m_timeoutLeft > 0)
         return;
     dropReply();
-    endUpload(QStringLiteral("Сервер не отдал ссылку. Таймаут."));
+    endUpload(QStringLiteral("Сервер не отдал ссылку. Таймаут."), Outcome::TimedOut);
 }
 
 // ---- endings ---------------------------------------------------------------------------------------------
@@ -392,39 +410,16 @@ void SxcuUploader::dropReply()
 }
 
 // The ending of an upload that got no usable reply; the link types stay as they are, as with scripts.
-void SxcuUploader::endUpload(const QString& status)
+void SxcuUploader::endUpload(const QString& status, Outcome outcome)
 {
     StopReplyTimeout();
     setUploadVisible(true);
     setStatus(status);
+    emit ended(outcome);
 }
 
 void SxcuUploader::refuse(const QString& status, const QString& text, const QString& title)
 {
     setStatus(status);
-    emit failureMessage(text, title);
-}
-
-void SxcuUploader::setStatus(const QString& text)
-{
-    m_status = text;
-    emit statusChanged(text);
-}
-
-void SxcuUploader::setUploadVisible(bool visible)
-{
-    m_uploadVisible = visible;
-    emit uploadButtonsChanged(visible);
-}
-
-void SxcuUploader::setLinkTypesEnabled(bool enabled)
-{
-    m_linkTypesEnabled = enabled;
-    emit linkTypesEnabledChanged(enabled);
-}
-
-void SxcuUploader::setCountdown(const QString& text)
-{
-    m_countdown = text;
-    emit countdownChanged(text);
+    emit message(text, title);
 }

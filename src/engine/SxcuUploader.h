@@ -1,10 +1,10 @@
 #pragma once
 
 #include "engine/SxcuFile.h"
+#include "engine/Uploader.h"
 
 #include <QNetworkProxy>
 #include <QNetworkReply>
-#include <QObject>
 #include <QPointer>
 #include <QString>
 
@@ -22,7 +22,7 @@ struct SxcuReply;
 // it runs without a window.
 //
 // One upload at a time; every ending restores the upload button and stops the countdown.
-class SxcuUploader final : public QObject
+class SxcuUploader final : public Uploader
 {
     Q_OBJECT
 
@@ -34,7 +34,9 @@ public:
     // How much of a failed reply's body the failure message shows.
     static constexpr int ShownBodyChars = 300;
 
-    explicit SxcuUploader(int countdownIntervalMs = DefaultCountdownIntervalMs, QObject* parent = nullptr);
+    // programFolder: where data/<service>.sxcu is read from and options.ini remembers the last service.
+    explicit SxcuUploader(QString programFolder = QString(), int countdownIntervalMs = DefaultCountdownIntervalMs,
+        QObject* parent = nullptr);
     ~SxcuUploader() override;
 
     // "Pictoferry/<version>", sent unless the file names its own User-Agent.
@@ -50,35 +52,19 @@ public:
     // problem and an unreadable picture with a failure message. Does nothing while an upload runs. True
     // when the upload began.
     bool StartUpload(const SxcuFile& file, const QString& imagePath);
+    // Reads data/<profileName>.sxcu of the program folder and starts with it.
+    bool StartUpload(int serverIndex, const QString& profileName, const QString& imagePath) override;
     // The stop button: ends a running upload with "Закачка прервана".
-    void StopUpload();
+    void StopUpload() override;
 
-    bool isRunning() const { return m_reply != nullptr; }
-    bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
-    bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
+    bool isRunning() const override { return m_reply != nullptr; }
     bool isCountdownActive() const;
-    QString statusText() const { return m_status; }
-    QString countdownText() const { return m_countdown; }
 
-    QString CurrentImagePath() const { return m_currentImagePath; }
+    QString CurrentImagePath() const override { return m_currentImagePath; }
     QString ProfileName() const { return m_file.Name; }
-    QString ImageLink() const { return m_imageLink; }
-    QString PreviewLink() const { return m_previewLink; }
-    QString DeletionLink() const { return m_deletionLink; }
-
-signals:
-    void statusChanged(const QString& text);
-    // The upload button visible and the stop button hidden (true), or the other way round (false).
-    void uploadButtonsChanged(bool uploadVisible);
-    void linkTypesEnabledChanged(bool enabled);
-    // The seconds left of the reply countdown, or empty.
-    void countdownChanged(const QString& text);
-    // The host answered: success when it gave a usable image link. The links and the image path are
-    // final when this is emitted. On failure the status then becomes "Ошибка загрузки" and
-    // failureMessage follows. The uploader must not be deleted synchronously from a connected slot.
-    void finished(bool success);
-    // A message box to show, with the error icon.
-    void failureMessage(const QString& text, const QString& title);
+    QString ImageLink() const override { return m_imageLink; }
+    QString PreviewLink() const override { return m_previewLink; }
+    QString DeletionLink() const override { return m_deletionLink; }
 
 private:
     QNetworkRequest buildRequest(const QUrl& url, const QString& mimeType) const;
@@ -97,14 +83,10 @@ private:
     QString transportErrorStatus(QNetworkReply::NetworkError error, const QString& description) const;
 
     void dropReply();
-    void endUpload(const QString& status);
+    void endUpload(const QString& status, Outcome outcome = Outcome::Failed);
     void refuse(const QString& status, const QString& text, const QString& title);
 
-    void setStatus(const QString& text);
-    void setUploadVisible(bool visible);
-    void setLinkTypesEnabled(bool enabled);
-    void setCountdown(const QString& text);
-
+    QString m_programFolder;
     QNetworkAccessManager* m_network = nullptr;
     QTimer* m_toTimer = nullptr;
     QNetworkProxy m_proxy { QNetworkProxy::NoProxy };
@@ -120,9 +102,4 @@ private:
     QString m_imageLink;
     QString m_previewLink;
     QString m_deletionLink;
-
-    QString m_status;
-    QString m_countdown;
-    bool m_uploadVisible = true;
-    bool m_linkTypesEnabled = true;
 };

@@ -451,7 +451,7 @@ Data::ProxyRoute UploadEngine::proxyRoute() const
 
 void UploadEngine::awaitSocket()
 {
-    if (m_uploadVisible)
+    if (isUploadButtonVisible())
         setUploadVisible(false);
 }
 
@@ -825,28 +825,4 @@ void UploadEngine::endWithSocketError(QAbstractSocket::SocketError error, const 
 void UploadEngine::showError(const QString& text, const QString& title)
 {
     emit message(text, title);
-}
-
-void UploadEngine::setStatus(const QString& text)
-{
-    m_status = text;
-    emit statusChanged(text);
-}
-
-void UploadEngine::setUploadVisible(bool visible)
-{
-    m_uploadVisible = visible;
-    emit uploadButtonsChanged(visible);
-}
-
-void UploadEngine::setLinkTypesEnabled(bool enabled)
-{
-    m_linkTypesEnabled = enabled;
-    emit linkTypesEnabledChanged(enabled);
-}
-
-void UploadEngine::setCountdown(const QString& text)
-{
-    m_countdown = text;
-    emit countdownChanged(text);
 }

@@ -65,14 +65,10 @@ public:
 
     bool isScriptOpen() const { return m_script.isOpen(); }
     bool isRunning() const override { return isScriptOpen(); }
-    bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
-    bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
     bool isStepTimerActive() const;
     bool isCountdownActive() const;
     // The limit on a connection attempt or a stalled send is running.
     bool isWaitLimitActive() const;
-    QString statusText() const override { return m_status; }
-    QString countdownText() const override { return m_countdown; }
 
     QString CurrentImagePath() const override { return m_currentImagePath; }
     QString ProfileName() const { return m_profileName; }
@@ -151,11 +147,6 @@ private:
     void endWithSocketError(QAbstractSocket::SocketError error, const QString& description);
     void showError(const QString& text, const QString& title);
 
-    void setStatus(const QString& text);
-    void setUploadVisible(bool visible);
-    void setLinkTypesEnabled(bool enabled);
-    void setCountdown(const QString& text);
-
     QString m_programFolder;
     const Settings& m_settings;
 
@@ -192,9 +183,4 @@ private:
     QString m_deletionLink;
     SxcuPrompter* m_prompter = nullptr;
     QString m_serverCookies;
-
-    QString m_status;
-    QString m_countdown;
-    bool m_uploadVisible = true;
-    bool m_linkTypesEnabled = true;
 };

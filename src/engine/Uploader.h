@@ -27,8 +27,10 @@ public:
     virtual void StopUpload() = 0;
 
     virtual bool isRunning() const = 0;
-    virtual QString statusText() const = 0;
-    virtual QString countdownText() const = 0;
+    QString statusText() const { return m_status; }
+    QString countdownText() const { return m_countdown; }
+    bool isUploadButtonVisible() const { return m_uploadVisible; } // else the stop button is
+    bool isLinkTypesEnabled() const { return m_linkTypesEnabled; }
 
     // The picture of the current or last upload and the links it brought; empty until found. The
     // deletion link is empty where the service hands out none.
@@ -56,4 +58,33 @@ signals:
     // Every upload that began ends exactly once with this, after its status text is final; a message()
     // of the same failure comes directly before or after it.
     void ended(Uploader::Outcome outcome);
+
+protected:
+    // Keep what the window shows and tell it.
+    void setStatus(const QString& text)
+    {
+        m_status = text;
+        emit statusChanged(text);
+    }
+    void setUploadVisible(bool visible)
+    {
+        m_uploadVisible = visible;
+        emit uploadButtonsChanged(visible);
+    }
+    void setLinkTypesEnabled(bool enabled)
+    {
+        m_linkTypesEnabled = enabled;
+        emit linkTypesEnabledChanged(enabled);
+    }
+    void setCountdown(const QString& text)
+    {
+        m_countdown = text;
+        emit countdownChanged(text);
+    }
+
+private:
+    QString m_status;
+    QString m_countdown;
+    bool m_uploadVisible = true;
+    bool m_linkTypesEnabled = true;
 };

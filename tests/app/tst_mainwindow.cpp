@@ -1,6 +1,8 @@
 #include "app/MainWindow.h"
 #include "app/SingleInstance.h"
 #include "controls/ElidedLabel.h"
+#include "engine/ServerCatalogue.h"
+#include "engine/SxcuPrompter.h"
 #include "engine/Uploader.h"
 #include "platform/ui/MessageBox.h"
 #include "support/FindControl.h"
@@ -14,6 +16,7 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QtTest>
@@ -39,6 +42,31 @@ std::unique_ptr<MainWindow> startUpload(const TempProgramFolder& folder, const Q
     auto window = std::make_unique<MainWindow>(folder.path(), u'"' + picture + QStringLiteral("\" -u=alpha.example"));
     window->StartUp();
     return window;
+}
+
+// Answers every question of a custom-uploader file with the same text, and counts them.
+struct FixedPrompter final : SxcuPrompter {
+    QString answer;
+    int asked = 0;
+    QString select(const QStringList& alternatives) override { return alternatives.value(0); }
+    QString input(const QString&, const QString&) override
+    {
+        ++asked;
+        return answer;
+    }
+};
+
+void dropFile(MainWindow& window, const QString& path)
+{
+    QMimeData data;
+    data.setUrls({ QUrl::fromLocalFile(path) });
+    const QPoint where = window.rect().center();
+    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &enter);
+    QVERIFY(enter.isAccepted());
+    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&window, &drop);
+    QVERIFY(drop.isAccepted());
 }
 
 } // namespace
@@ -403,6 +431,76 @@ private slots:
         QVERIFY(Platform::CreateMessageBox(&hidden, QStringLiteral("Да"), title, Platform::MessageIcon::Error)
                     ->parentWidget()
             == &hidden);
+    }
+
+    // A custom-uploader file that cannot be used says why when chosen, and its upload is refused with
+    // the same text, without an upload beginning.
+    void brokenSxcuServiceSaysWhy()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        folder.writeFile(QStringLiteral("data/broken.sxcu"), "{\"RequestURL\": \"http://127.0.0.1:9/up\"");
+        const QString problem = ServerCatalogue::SxcuProblem(folder.path(), QStringLiteral("broken"));
+        QVERIFY(problem.contains(QStringLiteral("broken.sxcu")));
+        MessageRecorder messages;
+        auto window = startUpload(folder, "SERVER:127.0.0.1:1\r\nEND:\r\n");
+        auto* servers = FindControl<QComboBox>(*window, "Servers");
+        QTRY_VERIFY(!window->CurrentImagePath().isEmpty());
+        QTRY_VERIFY(!window->engine()->statusText().isEmpty()); // the automatic upload to alpha has begun
+        window->engine()->StopUpload();
+        messages.clear();
+
+        servers->setCurrentIndex(servers->findText(QStringLiteral("broken")));
+        emit servers->activated(servers->currentIndex());
+        QCOMPARE(messages.messages().size(), 1);
+        QCOMPARE(messages.messages().first().text, problem);
+        QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Error);
+
+        FindControl<QPushButton>(*window, "Command2")->click();
+        QCOMPARE(messages.messages().size(), 2);
+        QCOMPARE(messages.messages().last().text, problem);
+        QVERIFY(!window->engine()->isRunning());
+        QVERIFY(!FindControl<QPushButton>(*window, "Command2")->isHidden());
+    }
+
+    // A dropped custom-uploader file becomes a service, its blanks filled by the prompter, and is
+    // selected; dropped again with other content it replaces the service only after a yes.
+    void droppedSxcuIsImported()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        FixedPrompter prompter;
+        prompter.answer = QStringLiteral("KEY-1");
+        window.setPrompter(&prompter);
+        QTemporaryDir downloads;
+        const QString source = downloads.filePath(QStringLiteral("my host.sxcu"));
+        const auto writeSource = [&](const QByteArray& url) {
+            QFile file(source);
+            QVERIFY(file.open(QIODevice::WriteOnly));
+            file.write(
+                "{\"RequestURL\":\"" + url + "\",\"FileFormName\":\"f\",\"Headers\":{\"Key\":\"<API KEY HERE>\"}}");
+        };
+        writeSource("https://host.example/up");
+        MessageRecorder messages(QMessageBox::Yes);
+        auto* servers = FindControl<QComboBox>(window, "Servers");
+
+        dropFile(window, source);
+        QTRY_COMPARE(servers->currentText(), QStringLiteral("my host"));
+        QCOMPARE(servers->count(), 3);
+        QCOMPARE(prompter.asked, 1);
+        QVERIFY(folder.readFile(QStringLiteral("data/my host.sxcu")).contains("KEY-1"));
+        QVERIFY(messages.messages().isEmpty());
+
+        writeSource("https://other.example/up");
+        servers->setCurrentIndex(0);
+        dropFile(window, source);
+        QTRY_COMPARE(servers->currentText(), QStringLiteral("my host"));
+        QCOMPARE(messages.messages().size(), 1);
+        QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Question);
+        QVERIFY(folder.readFile(QStringLiteral("data/my host.sxcu")).contains("other.example"));
+        QCOMPARE(servers->count(), 3);
     }
 };
 

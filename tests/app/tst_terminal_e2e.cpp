@@ -4,11 +4,13 @@
 
 #include "links/LinkTables.h"
 #include "links/LinkTypes.h"
+#include "support/HttpFixtureServer.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
 
 #include <QDir>
 #include <QFile>
+#include <QImage>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -75,7 +77,8 @@ struct Rig {
     // Runs the program to its end without blocking this event loop (the server lives in it) and keeps its
     // exit status (-1: it crashed or did not end) and output.
     int exitCode = -1;
-    void run(const QStringList& arguments)
+    // window: the program's window on the offscreen platform instead of no display at all.
+    void run(const QStringList& arguments, bool window = false)
     {
         exitCode = -1;
         QProcess process;
@@ -88,6 +91,14 @@ struct Rig {
         env.insert(QStringLiteral("XDG_DATA_HOME"), home.filePath(QStringLiteral("share")));
         env.insert(QStringLiteral("XDG_CONFIG_HOME"), home.filePath(QStringLiteral("config")));
         env.insert(QStringLiteral("GSETTINGS_BACKEND"), QStringLiteral("memory"));
+        if (window) {
+            // The single-instance lock lives in a runtime folder private to the user.
+            const QString runtime = home.filePath(QStringLiteral("runtime"));
+            QDir().mkpath(runtime);
+            QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+            env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime);
+            env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
+        }
         process.setProcessEnvironment(env);
         process.setWorkingDirectory(home.path());
         process.start();
@@ -126,6 +137,11 @@ private slots:
     void badCommandLines_data();
     void badCommandLines();
     void helpAndVersion();
+    void sxcuService_data();
+    void sxcuService();
+    void brokenSxcuService();
+    void importFromTerminal_data();
+    void importFromTerminal();
 };
 
 void TestTerminalEndToEnd::uploadPrintsTheLink_data()
@@ -234,6 +250,108 @@ void TestTerminalEndToEnd::helpAndVersion()
     QCOMPARE(rig.runChecked({ QStringLiteral("--help") }), int(Success));
     QVERIFY(QString::fromUtf8(rig.out).contains(QStringLiteral("--cli ИЗОБРАЖЕНИЕ -u=СЕРВЕР")));
     QCOMPARE(rig.runChecked({ QStringLiteral("--version"), QStringLiteral("extra") }), int(BadCommandLine));
+}
+
+void TestTerminalEndToEnd::sxcuService_data()
+{
+    QTest::addColumn<bool>("window");
+    QTest::newRow("terminal") << false;
+    QTest::newRow("window with -e") << true;
+}
+
+// A custom-uploader service named with -u= uploads through Qt Network, and its deletion link reaches the
+// journal record as its sixth field.
+void TestTerminalEndToEnd::sxcuService()
+{
+    QFETCH(bool, window);
+    Rig rig;
+    QVERIFY(rig.prepare());
+    HttpFixtureServer host;
+    QVERIFY(host.start());
+    const QByteArray base = host.url("");
+    host.setHandler([&](const HttpFixtureServer::Request&) {
+        return HttpFixtureServer::reply(
+            "200 OK", R"({"data":{"link":")" + base + R"(/i/a.jpg","del":")" + base + R"(/d/a"}})");
+    });
+    rig.program.writeFile(QStringLiteral("data/fixture.sxcu"),
+        R"({"RequestMethod":"POST","RequestURL":")" + base
+            + R"(/up","Body":"MultipartFormData","FileFormName":"file","Arguments":{"kind":"{select:a|b}"},)"
+              R"("URL":"{json:data.link}","DeletionURL":"{json:data.del}"})");
+    const QString image = QString::fromLatin1(base) + QStringLiteral("/i/a.jpg");
+    const QString deletion = QString::fromLatin1(base) + QStringLiteral("/d/a");
+
+    if (window) {
+        // The window shows the picture before its upload: it must be a real one.
+        QImage picture(8, 8, QImage::Format_RGB32);
+        picture.fill(Qt::darkCyan);
+        QVERIFY(picture.save(rig.picturePath, "JPG"));
+        rig.run({ rig.picturePath, QStringLiteral("-u=fixture"), QStringLiteral("-e") }, true);
+    } else
+        rig.run({ QStringLiteral("--cli"), rig.picturePath, QStringLiteral("-u=fixture") });
+    QVERIFY2(rig.exitCode == int(Success), qPrintable(rig.report()));
+    if (!window)
+        QCOMPARE(QString::fromUtf8(rig.out), image + QLatin1Char('\n'));
+
+    QCOMPARE(host.requests().size(), 1);
+    const QList<HttpFixtureServer::Part> parts = HttpFixtureServer::parts(host.requests().first());
+    QCOMPARE(parts.size(), 2);
+    QCOMPARE(parts.at(0).body, QByteArray("a")); // nobody to ask: the first choice
+    QCOMPARE(parts.at(1).fileName, QStringLiteral("снимок с дачи.jpg").toUtf8());
+    const QStringList fields
+        = QString::fromUtf8(rig.program.readFile(QStringLiteral("journal.txt"))).trimmed().split(QLatin1Char('\t'));
+    QCOMPARE(fields.size(), 6);
+    QCOMPARE(fields.at(0), rig.picturePath);
+    QCOMPARE(fields.at(1), image);
+    QCOMPARE(fields.at(5), deletion);
+}
+
+// A custom-uploader file that cannot be used says why; the upload fails without a connection.
+void TestTerminalEndToEnd::brokenSxcuService()
+{
+    Rig rig;
+    QVERIFY(rig.prepare());
+    rig.program.writeFile(QStringLiteral("data/broken.sxcu"), R"({"RequestURL": "http://127.0.0.1:9/up")");
+    rig.run({ QStringLiteral("--cli"), rig.picturePath, QStringLiteral("-u=broken") });
+    QCOMPARE(rig.exitCode, int(UploadFailed));
+    QVERIFY2(QString::fromUtf8(rig.err).contains(QStringLiteral("broken.sxcu")), qPrintable(rig.report()));
+    QVERIFY(rig.out.isEmpty());
+    QVERIFY(!QFileInfo::exists(rig.program.filePath(QStringLiteral("journal.txt"))));
+}
+
+void TestTerminalEndToEnd::importFromTerminal_data()
+{
+    QTest::addColumn<QByteArray>("json");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said");
+    QTest::newRow("complete file") << QByteArray(R"({"RequestURL":"https://host.example/up","FileFormName":"f"})")
+                                   << int(Success) << QStringLiteral("Сервер добавлен: my host");
+    QTest::newRow("a key to fill, stdin no terminal") << QByteArray(
+        R"({"RequestURL":"https://host.example/up","FileFormName":"f","Headers":{"Key":"<API KEY HERE>"}})")
+                                                      << int(UploadFailed) << QStringLiteral("не терминал");
+    QTest::newRow("not JSON") << QByteArray("{") << int(UploadFailed) << QStringLiteral("my host.sxcu");
+}
+
+// pictoferry --import FILE.sxcu takes the file into data/ when nothing needs asking; the questions need a
+// terminal.
+void TestTerminalEndToEnd::importFromTerminal()
+{
+    QFETCH(QByteArray, json);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    Rig rig;
+    QVERIFY(rig.prepare());
+    const QString source = rig.home.filePath(QStringLiteral("my host.sxcu"));
+    QFile file(source);
+    QVERIFY(file.open(QIODevice::WriteOnly) && file.write(json) == json.size());
+    file.close();
+
+    rig.run({ QStringLiteral("--import"), QStringLiteral("my host.sxcu") });
+    QCOMPARE(rig.exitCode, status);
+    QVERIFY2(QString::fromUtf8(rig.err).contains(said), qPrintable(rig.report()));
+    const QString target = rig.program.filePath(QStringLiteral("data/my host.sxcu"));
+    QCOMPARE(QFileInfo::exists(target), status == int(Success));
+    if (status == int(Success))
+        QCOMPARE(rig.program.readFile(QStringLiteral("data/my host.sxcu")), json);
 }
 
 QTEST_GUILESS_MAIN(TestTerminalEndToEnd)

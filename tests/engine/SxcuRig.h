@@ -10,7 +10,7 @@
 // A custom uploader with everything it tells recorded, and a folder for the pictures of a test.
 struct SxcuRig {
     explicit SxcuRig(int countdownIntervalMs = SxcuUploader::DefaultCountdownIntervalMs)
-        : uploader(countdownIntervalMs)
+        : uploader(QString(), countdownIntervalMs)
     {
         QObject::connect(&uploader, &SxcuUploader::statusChanged, [this](const QString& text) { statuses << text; });
         QObject::connect(
@@ -18,9 +18,10 @@ struct SxcuRig {
         QObject::connect(
             &uploader, &SxcuUploader::uploadButtonsChanged, [this](bool visible) { uploadButtons << visible; });
         QObject::connect(&uploader, &SxcuUploader::finished, [this](bool success) { finished << success; });
-        QObject::connect(&uploader, &SxcuUploader::failureMessage, [this](const QString& text, const QString& title) {
+        QObject::connect(&uploader, &SxcuUploader::message, [this](const QString& text, const QString& title) {
             messages << QStringList { text, title };
         });
+        QObject::connect(&uploader, &SxcuUploader::ended, [this](Uploader::Outcome outcome) { endings << outcome; });
     }
 
     // A picture file in the rig's folder (sub-folders are made); its path.
@@ -46,6 +47,7 @@ struct SxcuRig {
     QList<bool> uploadButtons;
     QList<bool> finished;
     QList<QStringList> messages;
+    QList<Uploader::Outcome> endings;
 };
 
 // The first bytes of a PNG file, enough for its type to be known by content.

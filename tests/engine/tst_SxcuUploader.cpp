@@ -171,6 +171,7 @@ void tst_SxcuUploader::untrustedServerFails()
     QTRY_VERIFY_WITH_TIMEOUT(rig.isIdle(), Wait);
     QVERIFY2(rig.statuses.last().startsWith(QStringLiteral("Ошибка сокета #13 ")), qPrintable(rig.statuses.last()));
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.endings, QList<Uploader::Outcome> { Uploader::Outcome::Failed });
     QVERIFY(server.requests().isEmpty());
 
     // The trust of the variable comes on top of the system's authorities.
@@ -249,6 +250,8 @@ void tst_SxcuUploader::replies()
     QVERIFY(rig.isIdle());
     QCOMPARE(rig.uploader.ImageLink(), link);
     QCOMPARE(rig.uploader.PreviewLink(), link);
+    QCOMPARE(
+        rig.endings, QList<Uploader::Outcome> { success ? Uploader::Outcome::Success : Uploader::Outcome::Failed });
     if (success) {
         QCOMPARE(rig.statuses.last(), QStringLiteral("Загрузка завершена"));
         QVERIFY(rig.messages.isEmpty());
@@ -348,6 +351,7 @@ void tst_SxcuUploader::replyThatNeverComes()
     expected << QString();
     QCOMPARE(rig.countdowns, expected);
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.endings, QList<Uploader::Outcome> { Uploader::Outcome::TimedOut });
     QCOMPARE(server.requests().size(), 1);
     QTRY_COMPARE_WITH_TIMEOUT(server.closedCount(), 1, Wait);
 }
@@ -381,6 +385,7 @@ void tst_SxcuUploader::stopDuringTheSend()
     QTest::qWait(50); // nothing more arrives from the stopped upload
     QCOMPARE(rig.statuses.last(), QStringLiteral("Закачка прервана"));
     QVERIFY(rig.finished.isEmpty());
+    QCOMPARE(rig.endings, QList<Uploader::Outcome>(2, Uploader::Outcome::Stopped));
     QVERIFY(server.requests().isEmpty());
 }
 
@@ -508,6 +513,7 @@ void tst_SxcuUploader::refusals()
     QCOMPARE(rig.messages, QList<QStringList> { message });
     QVERIFY(rig.isIdle());
     QVERIFY(rig.uploadButtons.isEmpty());
+    QVERIFY(rig.endings.isEmpty()); // an upload that never began does not end
 }
 
 QTEST_GUILESS_MAIN(tst_SxcuUploader)
