@@ -16,6 +16,7 @@
 #include <QElapsedTimer>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
@@ -161,11 +162,24 @@ class tst_CrashDurability : public QObject
     Q_OBJECT
 
 private slots:
+    void initTestCase();
     void writerKilled_data();
     void writerKilled();
     void programKilledDuringFirstStart();
     void programKilledDuringUpload();
+
+private:
+    // The start-up code that runs in this process registers the file-manager entries: never in the user's
+    // own folders.
+    QTemporaryDir m_home;
 };
+
+void tst_CrashDurability::initTestCase()
+{
+    QVERIFY(m_home.isValid());
+    qputenv("XDG_DATA_HOME", m_home.filePath(QStringLiteral("share")).toLocal8Bit());
+    qputenv("XDG_CONFIG_HOME", m_home.filePath(QStringLiteral("config")).toLocal8Bit());
+}
 
 void tst_CrashDurability::writerKilled_data()
 {
