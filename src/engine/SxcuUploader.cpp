@@ -108,8 +108,7 @@ bool SxcuUploader::StartUpload(int serverIndex, const QString& profileName, cons
 {
     if (isRunning())
         return false;
-    Ini::SetFileName(QDir(m_programFolder).filePath(QStringLiteral("options.ini")));
-    Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
+    RememberLastServer(m_programFolder, serverIndex);
     return StartUpload(SxcuFile::Read(ServerCatalogue::SxcuPath(m_programFolder, profileName)), imagePath);
 }
 

@@ -131,8 +131,7 @@ bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, cons
     if (isScriptOpen())
         return false;
 
-    Ini::SetFileName(QDir(m_programFolder).filePath(QStringLiteral("options.ini")));
-    Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
+    RememberLastServer(m_programFolder, serverIndex);
 
     if (imagePath.isEmpty()) {
         showError(QStringLiteral("Чего закачивать-то будем?"), QStringLiteral("Не выбрано изображение!"));

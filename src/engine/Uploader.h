@@ -1,5 +1,8 @@
 #pragma once
 
+#include "settings/Ini.h"
+
+#include <QDir>
 #include <QObject>
 #include <QString>
 
@@ -60,6 +63,13 @@ signals:
     void ended(Uploader::Outcome outcome);
 
 protected:
+    // The upload button remembers the chosen service in options.ini, whoever uploads.
+    static void RememberLastServer(const QString& programFolder, int serverIndex)
+    {
+        Ini::SetFileName(QDir(programFolder).filePath(QStringLiteral("options.ini")));
+        Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
+    }
+
     // Keep what the window shows and tell it.
     void setStatus(const QString& text)
     {
