@@ -4,6 +4,7 @@
 #include "controls/Buttons.h"
 #include "controls/ElidedLabel.h"
 #include "controls/Icons.h"
+#include "controls/PacedText.h"
 #include "controls/WheelNeedsFocus.h"
 #include "engine/AutomaticStart.h"
 #include "engine/SxcuImport.h"
@@ -101,6 +102,7 @@ void MainWindow::buildControls()
     m_st = new ElidedLabel(QStringLiteral("Ready"));
     m_st->setObjectName(QStringLiteral("st"));
     m_st->setFrameShape(QFrame::StyledPanel);
+    m_status = new PacedText(m_st);
     m_toLabel = createLabel(QString(), QStringLiteral("TOLabel"));
     m_toLabel->setMinimumWidth(40);
     m_toLabel->setAlignment(Qt::AlignCenter);
@@ -468,12 +470,13 @@ void MainWindow::UseUploader(Uploader* uploader)
     if (m_engine)
         m_engine->deleteLater();
     m_engine = uploader;
+    connect(m_engine, &Uploader::statusChanged, m_status, &PacedText::show);
+    // The status is final when an upload ends, and current when a box stops the window.
+    connect(m_engine, &Uploader::finished, m_status, &PacedText::flush);
+    connect(m_engine, &Uploader::ended, m_status, &PacedText::flush);
     connect(m_engine, &Uploader::message, this, [this](const QString& text, const QString& title) {
+        m_status->flush();
         Platform::ShowMessage(this, text, title, Platform::MessageIcon::Error);
-    });
-    connect(m_engine, &Uploader::statusChanged, this, [this](const QString& text) {
-        m_st->setText(text);
-        m_st->repaint();
     });
     connect(m_engine, &Uploader::uploadButtonsChanged, this, [this](bool uploadVisible) {
         m_command2->setVisible(uploadVisible);

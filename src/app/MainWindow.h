@@ -19,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class PacedText;
 class QWidget;
 
 // The program's one window: its start-up prepares settings, services and the scratch folder, its
@@ -109,6 +110,7 @@ private:
     QPushButton* m_zoom2 = nullptr;
     QPushButton* m_command3 = nullptr;
     QLabel* m_st = nullptr;
+    PacedText* m_status = nullptr; // the engine's status texts, drawn into m_st
     QLabel* m_toLabel = nullptr;
     QLabel* m_ftype = nullptr;
     QLabel* m_riL = nullptr;
