@@ -6,7 +6,7 @@
 # (libclang-rt-14-dev, only recommended by clang) for fuzz/run.sh; with "--bench" what bench/run.sh uses.
 set -euo pipefail
 
-packages=(cmake g++ ninja-build pkgconf qt6-base-dev qt6-translations-l10n libgif-dev libimagequant-dev xdg-utils)
+packages=(cmake g++ ninja-build pkgconf qt6-base-dev qt6-translations-l10n libgif-dev libimagequant-dev libfontconfig-dev xdg-utils)
 if [[ "${1:-}" == "--tests" ]]; then
     packages+=(tinyproxy openssl xvfb xauth xclip libglib2.0-bin desktop-file-utils shared-mime-info clang libclang-rt-14-dev)
 elif [[ "${1:-}" == "--bench" ]]; then

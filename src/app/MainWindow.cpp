@@ -3,6 +3,7 @@
 #include "ScratchFolder.h"
 #include "controls/Buttons.h"
 #include "controls/ElidedLabel.h"
+#include "controls/GradientBackground.h"
 #include "controls/Icons.h"
 #include "controls/PacedText.h"
 #include "controls/WheelNeedsFocus.h"
@@ -88,10 +89,8 @@ MainWindow::~MainWindow()
 
 void MainWindow::buildControls()
 {
-    auto* central = new QWidget;
+    auto* central = new GradientBackground;
     central->setObjectName(QStringLiteral("BG"));
-    central->setStyleSheet(QStringLiteral("#BG { background: qlineargradient(x1:0, y1:0, x2:0, y2:1, "
-                                          "stop:0 #f5f7fb, stop:1 #e3e9f3); }"));
     // The preview takes what the window gains; the column of controls keeps its width.
     auto* columns = new QHBoxLayout;
     columns->setSpacing(16);

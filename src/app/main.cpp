@@ -1,3 +1,4 @@
+#include "FontWarmup.h"
 #include "MainWindow.h"
 #include "ParseCommandSting.h"
 #include "SingleInstance.h"
@@ -40,6 +41,7 @@ int main(int argc, char* argv[])
     if (TerminalCommand::ModeOf(arguments) != TerminalCommand::Mode::Window)
         return runInTerminal(argc, argv);
 
+    FontWarmup fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictoferry"));
 
@@ -56,6 +58,7 @@ int main(int argc, char* argv[])
         return 0;
     }
 
+    fonts.wait();
     MainWindow window(
         programFolder, ParseCommandSting::CommandLineText(QApplication::arguments().mid(1), QDir::currentPath()));
     // Logout or kill: end open dialogs and message boxes, shut down through the window, leave the loop.

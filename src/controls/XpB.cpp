@@ -199,9 +199,20 @@ XpB::Layout XpB::currentLayout() const
     return Arrange(size(), captionSize(room), picture, m_picturePosition);
 }
 
+QSize XpB::captionHint() const
+{
+    // Laying out the caption is the dearest part of a size hint, and layouts ask for it again and again.
+    if (text() != m_hintText || font() != m_hintFont) {
+        m_hintText = text();
+        m_hintFont = font();
+        m_captionHint = m_hintText.isEmpty() ? QSize() : fontMetrics().size(Qt::TextShowMnemonic, m_hintText);
+    }
+    return m_captionHint;
+}
+
 QSize XpB::sizeHint() const
 {
-    const QSize caption = text().isEmpty() ? QSize() : fontMetrics().size(Qt::TextShowMnemonic, text());
+    const QSize caption = captionHint();
     const QSize picture = icon().isNull() ? QSize() : iconSize();
     QSize group = caption;
     if (!picture.isEmpty()) {

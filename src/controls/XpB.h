@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QColor>
+#include <QFont>
 #include <QImage>
 #include <QPushButton>
 #include <QRect>
@@ -107,6 +108,8 @@ protected:
 private:
     Layout currentLayout() const;
     QSize captionSize(const QRect& room) const;
+    // The caption's size on one line, kept for the text and font it was measured with.
+    QSize captionHint() const;
     void setHovered(bool hovered);
     void applyPicture();
     void paintClassicFrame(QPainter& painter) const;
@@ -125,4 +128,7 @@ private:
     QImage m_bitmap;
     QImage m_shownBitmap;
     bool m_hovered = false;
+    mutable QString m_hintText;
+    mutable QFont m_hintFont;
+    mutable QSize m_captionHint;
 };
