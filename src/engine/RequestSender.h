@@ -18,7 +18,7 @@ public:
     static constexpr qint64 PieceBytes = 256 * 1024;
     // More is handed to the socket while less than this waits in it.
     static constexpr qint64 QueuedBytesLimit = 128 * 1024;
-    static constexpr int SendBufferBytes = 2048 * 1024;
+    static constexpr int SendBufferBytes = 128 * 1024;
 
     // Keeps the system's send buffer of a connected socket small.
     static void BoundSendBuffer(QAbstractSocket* socket);
