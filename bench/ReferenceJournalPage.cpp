@@ -103,8 +103,7 @@ QString deletionLine(const QString& link)
         web = web || (link.size() > scheme.size() && link.startsWith(scheme, Qt::CaseInsensitive));
     const QString text = htmlEscaped(link);
     return QStringLiteral("<div><span class=\"label\">удаление</span>")
-        + (web ? QStringLiteral("<a href=\"%1\" target=\"_blank\">%1</a>").arg(text) : text)
-        + QStringLiteral("</div>");
+        + (web ? QStringLiteral("<a href=\"%1\" target=\"_blank\">%1</a>").arg(text) : text) + QStringLiteral("</div>");
 }
 
 QString readText(const QString& path)

@@ -108,8 +108,8 @@ qsizetype CountLineEnds(const QString& checkpointPath, int handle, QByteArrayVie
     };
     if (::fstat(handle, &info) != 0)
         return lineEndsIn(data);
-    Checkpoint current { static_cast<qulonglong>(data.size()), 0, hashOf(data),
-        static_cast<qulonglong>(info.st_dev), static_cast<qulonglong>(info.st_ino) };
+    Checkpoint current { static_cast<qulonglong>(data.size()), 0, hashOf(data), static_cast<qulonglong>(info.st_dev),
+        static_cast<qulonglong>(info.st_ino) };
 
     Checkpoint stored;
     const bool readable = read(checkpointPath, stored);
