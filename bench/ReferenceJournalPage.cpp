@@ -22,6 +22,7 @@ struct Record {
     QString previewLink;
     QString date;
     QString time;
+    QString deletionLink;
 };
 
 QString htmlEscaped(const QString& value)
@@ -47,12 +48,12 @@ std::vector<std::optional<Record>> readRecords(const QString& path)
             records.emplace_back();
             continue;
         }
-        records.emplace_back(Record { fields[0], fields[1], fields[2], fields[3], fields[4] });
+        records.emplace_back(Record { fields[0], fields[1], fields[2], fields[3], fields[4], fields.value(5) });
     }
     return records;
 }
 
-using Values = std::array<std::pair<QString, QString>, 7>;
+using Values = std::array<std::pair<QString, QString>, 8>;
 
 // One scan of the template; at a letter that starts a placeholder the placeholders are compared there.
 QString fillRow(const QString& rowTemplate, const Values& values)
@@ -92,6 +93,19 @@ QString picturePath(const QString& templateFolder, const QString& source)
     return QDir(templateFolder).filePath(QStringLiteral("nofile.gif"));
 }
 
+// A labelled line with the deletion link, clickable only for a web address; nothing without a link.
+QString deletionLine(const QString& link)
+{
+    if (link.isEmpty())
+        return {};
+    bool web = false;
+    for (const QLatin1String scheme : { QLatin1String("http://"), QLatin1String("https://") })
+        web = web || (link.size() > scheme.size() && link.startsWith(scheme, Qt::CaseInsensitive));
+    const QString text = htmlEscaped(link);
+    return QStringLiteral("<div><span class=\"label\">удаление</span>")
+        + (web ? QStringLiteral("<a href=\"%1\" target=\"_blank\">%1</a>").arg(text) : text) + QStringLiteral("</div>");
+}
+
 QString readText(const QString& path)
 {
     QFile file(path);
@@ -124,6 +138,7 @@ bool BuildReferenceJournalPage(const QString& programFolder)
             { QStringLiteral("DATE"), htmlEscaped(record->date) },
             { QStringLiteral("TIME"), htmlEscaped(record->time) },
             { QStringLiteral("NUMBER"), QString::number(n) },
+            { QStringLiteral("DELLINK"), deletionLine(record->deletionLink) },
         } };
         rows += QStringLiteral("\r\n\r\n");
         rows += fillRow(rowTemplate, values);

@@ -1,6 +1,7 @@
 #include "JournalPage.h"
 
 #include "Journal.h"
+#include "LineCheckpoint.h"
 
 #include <QDir>
 #include <QFile>
@@ -97,11 +98,13 @@ private:
 };
 
 // journal.txt as bytes (mapped, not copied) with its lines walked from the last to the first. Lines end
-// with LF (a CR before it is dropped); a last line without LF counts as a line. Record N is line N.
+// with LF (a CR before it is dropped); a last line without LF counts as a line. Record N is line N. The
+// lines are counted from the checkpoint kept beside the journal, so that only its end is read when the
+// walk stops early.
 class JournalLines final
 {
 public:
-    explicit JournalLines(const QString& path)
+    JournalLines(const QString& path, const QString& checkpointPath)
         : m_file(path)
     {
         if (!m_file.open(QIODevice::ReadOnly))
@@ -116,7 +119,7 @@ public:
             m_data = m_copy.constData();
         }
         m_size = static_cast<std::size_t>(size);
-        m_count = static_cast<qsizetype>(std::count(m_data, m_data + m_size, '\n'));
+        m_count = Journal::CountLineEnds(checkpointPath, m_file.handle(), QByteArrayView(m_data, size));
         if (m_data[m_size - 1] != '\n')
             ++m_count;
         m_end = m_data[m_size - 1] == '\n' ? m_size - 1 : m_size;
@@ -286,11 +289,11 @@ struct Rows {
     bool cut = false; // the limit left older records out
 };
 
-Rows buildRows(const QString& journalPath, const QString& templateFolder, const RowTemplate& row, int rowLimit)
+Rows buildRows(const QString& programFolder, const RowTemplate& row, int rowLimit)
 {
-    const Pictures pictures = picturesIn(templateFolder);
+    const Pictures pictures = picturesIn(Journal::TemplateFolder(programFolder));
     const bool needsPicture = row.uses(PictureUrl);
-    JournalLines lines(journalPath);
+    JournalLines lines(Journal::JournalPath(programFolder), Journal::LineCheckpointPath(programFolder));
     Rows rows;
     std::array<QByteArray, SlotCount> values;
     std::array<QByteArrayView, FieldCount + 1> fields;
@@ -369,7 +372,7 @@ PageResult BuildJournalPage(const QString& programFolder, int rowLimit)
     if (!readTemplate(tablePath, rowText))
         return { PageResult::Status::TemplateMissing, tablePath };
 
-    const Rows rows = buildRows(JournalPath(programFolder), templateFolder, RowTemplate(rowText), rowLimit);
+    const Rows rows = buildRows(programFolder, RowTemplate(rowText), rowLimit);
     const QByteArray note = rows.cut
         ? QStringLiteral("Показаны только последние записи журнала (не больше %1), как задано в настройках.")
               .arg(rowLimit)

@@ -86,7 +86,49 @@ private:
     QByteArray m_saved;
 };
 
+// What happens to the journal or to its line checkpoint between two limited pages.
+enum class JournalChange {
+    Append,
+    RemoveEarlyLineInPlace,
+    RemoveEarlyLineInPlaceThenAppend,
+    Truncate,
+    TruncateThenGrowPastTheOldEnd,
+    SplitMiddleLineInANewFile,
+    GarbageCheckpoint,
+    EmptyCheckpoint,
+    MissingCheckpoint,
+    CheckpointCannotBeWritten,
+    ReadOnlyProgramFolder,
+};
+
+// Records numbered from..to, each with its number in the source and the link; long enough together that
+// the middle of the journal lies outside the stretches the checkpoint hashes.
+QByteArray numberedRecords(int from, int to)
+{
+    QByteArray records;
+    for (int i = from; i <= to; ++i)
+        records += record("/gone/" + QByteArray::number(i) + ".jpg", "http://h/" + QByteArray::number(i));
+    return records;
+}
+
+void appendRecords(const TempProgramFolder& folder, int from, int to)
+{
+    for (int i = from; i <= to; ++i)
+        QVERIFY(Journal::AppendJournalRecord(folder.path(), QStringLiteral("/gone/%1.jpg").arg(i),
+            QStringLiteral("http://h/%1").arg(i), QStringLiteral("http://h/%1").arg(i), When));
+}
+
+// Writes the journal over its old bytes, keeping the file (an editor that saves in place).
+void rewriteInPlace(const TempProgramFolder& folder, const QByteArray& journal)
+{
+    QFile file(Journal::JournalPath(folder.path()));
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.write(journal) == journal.size() && file.resize(journal.size()));
+}
+
 } // namespace
+
+Q_DECLARE_METATYPE(JournalChange)
 
 class tst_Journal : public QObject
 {
@@ -115,6 +157,8 @@ private slots:
     void rowLimit();
     void limitedPageEqualsWholePage_data();
     void limitedPageEqualsWholePage();
+    void lineCheckpoint_data();
+    void lineCheckpoint();
     void emptyJournalGivesNoRows();
     void pageIsReplacedNotAppended();
     void missingTemplateWritesNoPage_data();
@@ -506,6 +550,112 @@ void tst_Journal::limitedPageEqualsWholePage()
             + wholeRows.mid(0, limit + 1).join(QStringLiteral("\r\n\r\n")) + tail;
         QCOMPARE(page(folder), expected);
     }
+}
+
+void tst_Journal::lineCheckpoint_data()
+{
+    QTest::addColumn<JournalChange>("change");
+    QTest::addColumn<QByteArray>("ending"); // after the 300 records of the first page
+
+    QTest::newRow("records appended") << JournalChange::Append << QByteArray();
+    QTest::newRow("cut record repaired by an append") << JournalChange::Append << QByteArray("/cut.jpg\thttp://h/c");
+    QTest::newRow("early line removed in place") << JournalChange::RemoveEarlyLineInPlace << QByteArray();
+    QTest::newRow("early line removed in place, then appends")
+        << JournalChange::RemoveEarlyLineInPlaceThenAppend << QByteArray();
+    QTest::newRow("truncated") << JournalChange::Truncate << QByteArray();
+    QTest::newRow("truncated, then grown past the old end")
+        << JournalChange::TruncateThenGrowPastTheOldEnd << QByteArray();
+    QTest::newRow("middle line split in a new file") << JournalChange::SplitMiddleLineInANewFile << QByteArray();
+    QTest::newRow("garbage checkpoint") << JournalChange::GarbageCheckpoint << QByteArray();
+    QTest::newRow("empty checkpoint") << JournalChange::EmptyCheckpoint << QByteArray();
+    QTest::newRow("missing checkpoint") << JournalChange::MissingCheckpoint << QByteArray();
+    QTest::newRow("checkpoint cannot be written") << JournalChange::CheckpointCannotBeWritten << QByteArray();
+    QTest::newRow("read-only program folder") << JournalChange::ReadOnlyProgramFolder << QByteArray();
+}
+
+// A limited page counts the journal's lines from the checkpoint left by the page before; whatever happened to
+// the journal or the checkpoint since, it shows the rows, with their numbers, of the page built from the
+// whole journal by a folder without a checkpoint.
+void tst_Journal::lineCheckpoint()
+{
+    QFETCH(JournalChange, change);
+    QFETCH(QByteArray, ending);
+    constexpr int Limit = 5;
+    const QByteArray rowTemplate = "<tr>NUMBER|IMGLINK</tr>";
+    TempProgramFolder folder;
+    writeTemplates(folder, rowTemplate);
+    const QString checkpoint = folder.filePath(QStringLiteral("journal.lines"));
+    QByteArray journal = numberedRecords(1, 300) + ending;
+    folder.writeFile(QStringLiteral("journal.txt"), journal);
+
+    const auto readOnly = qScopeGuard(
+        [&folder] { QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+    if (change == JournalChange::CheckpointCannotBeWritten)
+        QVERIFY(QDir(folder.path()).mkdir(QStringLiteral("journal.lines")));
+    if (change == JournalChange::ReadOnlyProgramFolder)
+        QVERIFY(QFile::setPermissions(folder.path(), QFile::ReadOwner | QFile::ExeOwner));
+    QCOMPARE(Journal::BuildJournalPage(folder.path(), Limit).status, Journal::PageResult::Status::Written);
+    QCOMPARE(numbers(folder).first(), QStringLiteral("300"));
+    // (A read-only folder does not keep root from writing the checkpoint: then it is the appends row again.)
+    const bool blocked
+        = change == JournalChange::CheckpointCannotBeWritten || change == JournalChange::ReadOnlyProgramFolder;
+    QVERIFY(blocked || QFileInfo(checkpoint).isFile());
+
+    const qsizetype early = journal.indexOf('\n') + 1; // the end of the first record
+    switch (change) {
+    case JournalChange::Append:
+        appendRecords(folder, 301, 303);
+        break;
+    case JournalChange::RemoveEarlyLineInPlace:
+        rewriteInPlace(folder, journal.remove(early, journal.indexOf('\n', early) + 1 - early));
+        break;
+    case JournalChange::RemoveEarlyLineInPlaceThenAppend:
+        rewriteInPlace(folder, journal.remove(early, journal.indexOf('\n', early) + 1 - early));
+        appendRecords(folder, 301, 303);
+        break;
+    case JournalChange::Truncate:
+        rewriteInPlace(folder, numberedRecords(1, 20));
+        break;
+    case JournalChange::TruncateThenGrowPastTheOldEnd:
+        rewriteInPlace(folder, numberedRecords(1, 20) + QByteArray(100, '\n'));
+        appendRecords(folder, 1000, 1299);
+        break;
+    case JournalChange::SplitMiddleLineInANewFile: {
+        journal[journal.indexOf("\t", journal.size() / 2)] = '\n';
+        folder.writeFile(QStringLiteral("journal.new"), journal);
+        QVERIFY(QFile::remove(Journal::JournalPath(folder.path())));
+        QVERIFY(QFile::rename(folder.filePath(QStringLiteral("journal.new")), Journal::JournalPath(folder.path())));
+        break;
+    }
+    case JournalChange::GarbageCheckpoint:
+        folder.writeFile(QStringLiteral("journal.lines"), "pictoferry-journal-lines-1 9 9 9\n\x01\xff");
+        rewriteInPlace(folder, numberedRecords(1, 400));
+        break;
+    case JournalChange::EmptyCheckpoint:
+        folder.writeFile(QStringLiteral("journal.lines"), {});
+        rewriteInPlace(folder, numberedRecords(1, 20));
+        break;
+    case JournalChange::MissingCheckpoint:
+        QVERIFY(QFile::remove(checkpoint));
+        appendRecords(folder, 301, 303);
+        break;
+    case JournalChange::CheckpointCannotBeWritten:
+    case JournalChange::ReadOnlyProgramFolder:
+        appendRecords(folder, 301, 303);
+        break;
+    }
+
+    TempProgramFolder whole;
+    writeTemplates(whole, rowTemplate);
+    whole.writeFile(QStringLiteral("journal.txt"), folder.readFile(QStringLiteral("journal.txt")));
+    Journal::BuildJournalPage(whole.path(), 0);
+    const QList<QStringList> expected = rows(whole).first(Limit);
+
+    QCOMPARE(Journal::BuildJournalPage(folder.path(), Limit).status, Journal::PageResult::Status::Written);
+    QCOMPARE(rows(folder), expected);
+    QCOMPARE(Journal::BuildJournalPage(folder.path(), Limit).status, Journal::PageResult::Status::Written);
+    QCOMPARE(rows(folder), expected); // from the checkpoint the page before left
+    QCOMPARE(QDir(folder.path()).entryList({ QStringLiteral("journal.lines.*") }, QDir::Files), QStringList());
 }
 
 void tst_Journal::emptyJournalGivesNoRows()
