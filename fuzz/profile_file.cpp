@@ -1,6 +1,6 @@
 // The profile-file reader and writer: any file content, any names and values. A value written under a
 // storable section and key is read back as written (up to its line break, trimmed, cut to the limit),
-// and the write leaves every other key as it was.
+// and the write leaves every other key as it was; a write refused for its names leaves the file alone.
 #include "FuzzSupport.h"
 
 #include "platform/ProfileFile.h"
@@ -35,7 +35,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     Fuzz::Check(ProfileFile::CutUtf8(before, ProfileFile::MaxValueBytes) == before, "a read value is already cut");
     const QByteArray otherBefore = ProfileFile::ReadValue(path, otherSection, otherKey);
 
-    Fuzz::Check(ProfileFile::WriteValue(path, section, key, value), "a write to a temporary file succeeds");
+    if (!ProfileFile::WriteValue(path, section, key, value)) {
+        // Only names that would break the file are refused, and then nothing is written.
+        Fuzz::Check(!Fuzz::StorableName(section) || !Fuzz::StorableName(key), "a write of storable names succeeds",
+            section + "/" + key);
+        Fuzz::Check(Fuzz::ReadFile(path) == fields[5], "a refused write leaves the file as it was");
+        return 0;
+    }
     const QByteArray written = Fuzz::ReadFile(path);
     Fuzz::Check(written.endsWith("\r\n"), "a written file ends its last line", written.right(64));
 

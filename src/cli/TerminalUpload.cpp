@@ -6,6 +6,8 @@
 #include "engine/SxcuPrompter.h"
 #include "engine/Uploader.h"
 #include "engine/UploaderFactory.h"
+#include "image/ImageLimits.h"
+#include "image/ImageSelection.h"
 #include "journal/Journal.h"
 #include "links/LinkTables.h"
 #include "links/LinkTypes.h"
@@ -92,6 +94,16 @@ private:
     Uploader::Outcome m_outcome = Uploader::Outcome::Failed;
 };
 
+// The window's check of the picture against the service's limits: the verdict its information window shows.
+// A file that no picture reader knows counts as 0 by 0 pixels, so only its size is checked.
+QString limitsVerdict(const QString& programFolder, const TerminalCommand::Request& request)
+{
+    const ServerInfo info = ServerCatalogue::LoadServerInfo(programFolder, request.Service);
+    const ImageSelection::ImageValues picture = ImageSelection::Measure(request.ImagePath);
+    return ImageLimits::CheckImageLimits({ info.MaxWidth, info.MaxHeight, info.MaxSize }, picture.CurrentImageWidth,
+        picture.CurrentImageHeight, picture.CurrentImageSize);
+}
+
 int exitStatusOf(Uploader::Outcome outcome)
 {
     switch (outcome) {
@@ -142,6 +154,13 @@ int Run(const QString& programFolder, const QStringList& arguments, const QStrin
     if (parse.mode == TerminalCommand::Mode::Import) {
         QTextStream in(stdin);
         return TerminalImport::Run(programFolder, request.ImportPath, in, isatty(STDIN_FILENO) == 1, err);
+    }
+    // A picture the service would refuse is not sent: the window keeps its upload button off for it.
+    const QString verdict = limitsVerdict(programFolder, request);
+    if (!ImageLimits::IsAcceptable(verdict)) {
+        err << lines(verdict);
+        err.flush();
+        return ExitStatus::UploadFailed;
     }
     const int serverIndex = static_cast<int>(facts.Services.indexOf(request.Service));
     // Nobody answers the questions of a custom-uploader file here: the first choice and the default text.

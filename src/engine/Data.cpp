@@ -132,10 +132,12 @@ private:
     std::vector<Segment> m_segments;
 };
 
-// The fixed GET request; the connection header lines come last.
-QByteArray getRequest(const QByteArray& target, const QByteArray& host, const QByteArray& connectionLines)
+// The fixed GET request; the connection header lines come last. The Referer names the page's own site with
+// the scheme of the connection.
+QByteArray getRequest(const QByteArray& target, const QByteArray& host, bool tls, const QByteArray& connectionLines)
 {
-    return "GET " + target + " HTTP/1.0\r\n" + "Accept: */*\r\n" + "Referer: http://" + host + "\r\n"
+    const QByteArray scheme = tls ? "https://" : "http://";
+    return "GET " + target + " HTTP/1.0\r\n" + "Accept: */*\r\n" + "Referer: " + scheme + host + "\r\n"
         + "Accept-Language: ru\r\n" + "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
         + "Host: " + host + "\r\n" + connectionLines + "\r\n" + "\r\n";
 }
@@ -212,14 +214,16 @@ PostRequest BuildPostRequest(const PostRequestInput& input)
 
 QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path)
 {
-    return getRequest(path, host, ConnectionClose);
+    return getRequest(path, host, false, ConnectionClose);
 }
 
-QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path, const ProxyRoute& route)
+QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path, const ProxyRoute& route, bool tls)
 {
     if (!route.viaProxy)
-        return BuildGetRequest(host, path);
-    return getRequest("http://" + host + path, host,
+        return getRequest(path, host, tls, ConnectionClose);
+    // A proxy is asked in plain HTTP only: an https connection through it is a tunnel and its requests are
+    // the origin's own.
+    return getRequest("http://" + host + path, host, false,
         route.proxyAuth ? proxyConnectionWithAuthorization(route.proxyUser, route.proxyPassword)
                         : ProxyConnectionClose);
 }

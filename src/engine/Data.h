@@ -58,12 +58,14 @@ StreamedPostRequest OpenPostRequest(const PostRequestInput& input);
 // The same request read whole into memory.
 PostRequest BuildPostRequest(const PostRequestInput& input);
 
-// The seven-line HTTP/1.0 GET request that asks the server to close the connection after its reply.
+// The seven-line HTTP/1.0 GET request that asks the server to close the connection after its reply; its
+// Referer is "http://" and the host.
 QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path);
-// The same request for a connection that may go to a proxy: there the request line carries the absolute
-// address, "Connection: Close" becomes "Proxy-Connection: Close" and, with authorization, the
-// "Proxy-Authorization: Basic" line follows it, as in a POST request.
-QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path, const ProxyRoute& route);
+// The same request for a connection that may be TLS (the Referer then begins with "https://") or go to a
+// proxy: there the request line carries the absolute address, "Connection: Close" becomes
+// "Proxy-Connection: Close" and, with authorization, the "Proxy-Authorization: Basic" line follows it, as
+// in a POST request.
+QByteArray BuildGetRequest(const QByteArray& host, const QByteArray& path, const ProxyRoute& route, bool tls);
 
 // The text with the first occurrence of find replaced; the text unchanged when find does not occur.
 QByteArray ReplaceFirst(const QByteArray& text, const QByteArray& find, const QByteArray& replacement);

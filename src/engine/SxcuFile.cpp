@@ -1,5 +1,6 @@
 #include "SxcuFile.h"
 
+#include "engine/JsonMembers.h"
 #include "engine/SxcuValue.h"
 
 #include <QFile>
@@ -7,6 +8,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSet>
 #include <QUrl>
 #include <QVariant>
 
@@ -22,14 +24,22 @@ QString fileText(const QString& fileName)
     return QStringLiteral("Файл ") + fileName;
 }
 
-// The member of that name, whatever the case of its letters.
-QJsonValue member(const QJsonObject& object, const QString& name)
+// The name of the member called so, whatever the case of its letters, as the file writes it; empty when
+// there is none.
+QString memberName(const QJsonObject& object, const QString& name)
 {
     for (auto it = object.begin(); it != object.end(); ++it) {
         if (it.key().compare(name, Qt::CaseInsensitive) == 0)
-            return it.value();
+            return it.key();
     }
-    return QJsonValue::Undefined;
+    return {};
+}
+
+// The member of that name, whatever the case of its letters.
+QJsonValue member(const QJsonObject& object, const QString& name)
+{
+    const QString found = memberName(object, name);
+    return found.isEmpty() ? QJsonValue(QJsonValue::Undefined) : object.value(found);
 }
 
 QString scalarText(const QJsonValue& value)
@@ -58,8 +68,9 @@ int compareVersions(const QString& a, const QString& b)
 class Reader
 {
 public:
-    Reader(const QJsonObject& object, SxcuFile& file)
-        : m_object(object)
+    Reader(const QByteArray& json, const QJsonObject& object, SxcuFile& file)
+        : m_json(json)
+        , m_object(object)
         , m_file(file)
     {
     }
@@ -122,10 +133,20 @@ private:
             fail(wrongType(name, QStringLiteral("объектом JSON")));
             return {};
         }
-        SxcuFile::Fields result;
+        // In the order of the file: hosts may expect their fields and headers so.
         const QJsonObject object = value.toObject();
+        SxcuFile::Fields result;
+        QSet<QString> taken;
+        const auto take = [&](const QString& key) {
+            if (!taken.contains(key) && object.contains(key)) {
+                taken.insert(key);
+                result.append({ key, scalarText(object.value(key)) });
+            }
+        };
+        for (const QString& key : JsonMembers::NameOrder(m_json, memberName(m_object, name)))
+            take(key);
         for (auto it = object.begin(); it != object.end(); ++it)
-            result.append({ it.key(), scalarText(it.value()) });
+            take(it.key());
         return result;
     }
 
@@ -167,6 +188,7 @@ private:
             + QStringLiteral("\""));
     }
 
+    const QByteArray& m_json;
     const QJsonObject& m_object;
     SxcuFile& m_file;
     QString m_problem;
@@ -273,7 +295,7 @@ SxcuFile SxcuFile::Parse(const QByteArray& bytes, const QString& fileName)
         return file;
     }
     const QJsonObject object = document.object();
-    Reader reader(object, file);
+    Reader reader(bytes, object, file);
     reader.read();
     file.OldSyntax = usesOldSyntax(file);
     if (file.OldSyntax)

@@ -13,7 +13,7 @@
 // one on reading; field names match without regard to case, as the writers of these files expect.
 struct SxcuFile {
     enum class BodyKind { MultipartFormData, Binary, FormURLEncoded, Json, Xml, None };
-    using Fields = QList<std::pair<QString, QString>>; // in the order of their names
+    using Fields = QList<std::pair<QString, QString>>; // in the order of the file, each name once
 
     QString FileName; // the file's name without folders
     QString Problem; // empty when the file can be used for an upload

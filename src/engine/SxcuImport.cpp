@@ -1,5 +1,6 @@
 #include "SxcuImport.h"
 
+#include "engine/JsonMembers.h"
 #include "engine/ServerCatalogue.h"
 #include "engine/SxcuFile.h"
 #include "engine/SxcuPrompter.h"
@@ -93,9 +94,10 @@ QString question(const QString& fileName, const SxcuImport::Blank& blank)
     return fileName + QStringLiteral(", ") + where + QStringLiteral(": ") + what;
 }
 
-// Fills every blank of the object through the prompter; a placeholder that appears more than once is
-// asked for once. False (with the blank's question) when an answer is empty.
-bool fill(QJsonObject& object, const QList<SxcuImport::Blank>& blanks, const QString& fileName, SxcuPrompter& prompter,
+// Fills every blank of the file's text through the prompter, in place: the rest of the text, the order of its
+// members among it, stays as the author wrote it. A placeholder that appears more than once is asked for
+// once. False (with the blank's question) when an answer is empty.
+bool fill(QByteArray& json, const QList<SxcuImport::Blank>& blanks, const QString& fileName, SxcuPrompter& prompter,
     QString& unanswered)
 {
     QHash<QString, QString> answers;
@@ -110,15 +112,17 @@ bool fill(QJsonObject& object, const QList<SxcuImport::Blank>& blanks, const QSt
             if (!blank.placeholder.isEmpty())
                 answers.insert(blank.placeholder, answer);
         }
+        // The value as the earlier answers left it.
+        const QJsonObject object = QJsonDocument::fromJson(json).object();
         const QString field = memberName(object, blank.field);
         if (blank.key.isEmpty()) {
-            object[field] = object[field].toString().replace(blank.placeholder, answer);
+            json = JsonMembers::ReplaceValue(
+                json, {}, field, object[field].toString().replace(blank.placeholder, answer));
             continue;
         }
-        QJsonObject values = object[field].toObject();
-        const QString current = values[blank.key].toString();
-        values[blank.key] = blank.placeholder.isEmpty() ? answer : QString(current).replace(blank.placeholder, answer);
-        object[field] = values;
+        const QString current = object[field].toObject()[blank.key].toString();
+        json = JsonMembers::ReplaceValue(json, field, blank.key,
+            blank.placeholder.isEmpty() ? answer : QString(current).replace(blank.placeholder, answer));
     }
     return true;
 }
@@ -127,12 +131,10 @@ bool fill(QJsonObject& object, const QList<SxcuImport::Blank>& blanks, const QSt
 QByteArray filled(const QByteArray& bytes, const QString& fileName, SxcuPrompter& prompter, QString& unanswered)
 {
     const QList<SxcuImport::Blank> blanks = SxcuImport::FindBlanks(bytes);
-    if (blanks.isEmpty())
-        return bytes;
-    QJsonObject object = QJsonDocument::fromJson(bytes).object();
-    if (!fill(object, blanks, fileName, prompter, unanswered))
+    QByteArray json = bytes;
+    if (!blanks.isEmpty() && !fill(json, blanks, fileName, prompter, unanswered))
         return {};
-    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+    return json;
 }
 
 // Answers that stand for what a user may type, for checking a file before anything is asked.

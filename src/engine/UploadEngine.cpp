@@ -266,7 +266,7 @@ UploadEngine::Step UploadEngine::commandGetCookies(const QByteArray& value)
         return Step::Acted;
     setStatus(QStringLiteral("Получение cookies..."));
     m_session.CookieFetch = true;
-    sendRequest(Data::BuildGetRequest(m_serverHost, value, proxyRoute()));
+    sendRequest(Data::BuildGetRequest(m_serverHost, value, proxyRoute(), m_tls));
     return Step::Acted;
 }
 
@@ -325,7 +325,7 @@ void UploadEngine::commandGotoLink(const QByteArray& value)
 {
     if (!requireConnection())
         return;
-    sendRequest(Data::BuildGetRequest(m_serverHost, value, proxyRoute()));
+    sendRequest(Data::BuildGetRequest(m_serverHost, value, proxyRoute(), m_tls));
     setStatus(QStringLiteral("отправлен запрос"));
 }
 
@@ -339,7 +339,7 @@ QString UploadEngine::extractLink(const QByteArray& value)
         return QString::fromLocal8Bit(m_session.FoundText);
     if (!m_session.FoundText.contains(m_serverHost))
         m_session.FoundText = m_serverHost + '/' + m_session.FoundText;
-    m_session.FoundText.prepend(m_serverTls ? "https://" : "http://");
+    m_session.FoundText.prepend(serverScheme());
     return QString::fromLocal8Bit(m_session.FoundText);
 }
 
@@ -353,7 +353,8 @@ void UploadEngine::commandReplyValue(const QByteArray& name, const QByteArray& v
         link.clear();
     m_session.FoundText = link.toLocal8Bit();
     if (name == "URL") {
-        m_imageLink = link.isEmpty() ? QStringLiteral("http://") + ServerHost() + QStringLiteral("/error") : link;
+        m_imageLink
+            = link.isEmpty() ? QString::fromLatin1(serverScheme()) + ServerHost() + QStringLiteral("/error") : link;
         setUploadVisible(true);
     } else if (name == "THURL") {
         m_previewLink = link;

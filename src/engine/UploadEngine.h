@@ -113,6 +113,8 @@ private:
     void commandSearchLink(const QByteArray& value);
     void commandGotoLink(const QByteArray& value);
     QString extractLink(const QByteArray& value);
+    // "https://" for a TLS server, else "http://".
+    QByteArray serverScheme() const { return m_serverTls ? "https://" : "http://"; }
     // URL:, THURL: and DELURL: take a link from the last reply with the custom-uploader value syntax.
     void commandReplyValue(const QByteArray& name, const QByteArray& value);
     void commandEnd();

@@ -19,6 +19,12 @@ QString optionsFile(const QString& programFolder)
     return programFolder + QStringLiteral("/options.ini");
 }
 
+// A file beyond the 32-bit range is counted as the largest 32-bit size, which exceeds every limit.
+qint32 countedSize(qint64 bytes)
+{
+    return qint32(qMin<qint64>(bytes, std::numeric_limits<qint32>::max()));
+}
+
 } // namespace
 
 QString OpenDialogTitle()
@@ -130,14 +136,26 @@ ImageDescription Describe(const QString& path, const QString& scratchFolder, con
     description.ok = true;
     description.viewerSource = source;
     description.values.CurrentImagePath = path;
-    // A file beyond the 32-bit range is counted as the largest 32-bit size, which exceeds every limit.
-    description.values.CurrentImageSize = qint32(qMin<qint64>(bytes, std::numeric_limits<qint32>::max()));
+    description.values.CurrentImageSize = countedSize(bytes);
     description.values.CurrentImageWidth = size.width();
     description.values.CurrentImageHeight = size.height();
     description.typeText = TypeText(path);
     description.sizeText = SizeText(description.values.CurrentImageWidth, description.values.CurrentImageHeight);
     description.weightText = WeightText(bytes, locale);
     return description;
+}
+
+ImageValues Measure(const QString& path)
+{
+    ImageValues values;
+    values.CurrentImagePath = path;
+    values.CurrentImageSize = countedSize(QFileInfo(path).size());
+    const QSize size = StoredSize(path);
+    if (size.isValid()) {
+        values.CurrentImageWidth = size.width();
+        values.CurrentImageHeight = size.height();
+    }
+    return values;
 }
 
 QString ReadLastDir(const QString& programFolder)

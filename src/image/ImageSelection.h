@@ -67,6 +67,10 @@ QImage LoadPicture(const QString& path, QSize scaledTo = QSize());
 ImageDescription Describe(
     const QString& path, const QString& scratchFolder = QString(), const QLocale& locale = QLocale::system());
 
+// The values of the limits check for a picture file, read without a window: its byte count and its width
+// and height as the file stores them, 0 when the file is no picture Qt can read.
+ImageValues Measure(const QString& path);
+
 // The [Main] LastDir value of options.ini in the program folder: the full path of the file last chosen
 // in the open dialog, which the dialog is given as its starting point.
 QString ReadLastDir(const QString& programFolder);

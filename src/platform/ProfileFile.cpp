@@ -5,6 +5,7 @@
 #include <QList>
 #include <QSaveFile>
 
+#include <algorithm>
 #include <optional>
 
 namespace
@@ -86,6 +87,18 @@ std::optional<std::pair<int, int>> findSection(const QList<QByteArray>& lines, c
     if (first >= 0)
         return std::make_pair(first, int(lines.size()));
     return std::nullopt;
+}
+
+// Whether the entry's names can stand in the file as they are. A line break in either would start lines
+// of its own, a "]" would end the section's name early and a "=" would end the key early; a key that begins
+// with "[" or ";" would make its line a section or a comment. Such a name would be read back as something
+// else, or turn the lines after it into other keys and sections.
+bool hasSafeNames(const ProfileFile::Entry& entry)
+{
+    const auto breaksLine = [](const QByteArray& name) { return name.contains('\r') || name.contains('\n'); };
+    const QByteArray key = entry.key.trimmed();
+    return !breaksLine(entry.section) && !entry.section.contains(']') && !breaksLine(entry.key)
+        && !entry.key.contains('=') && !key.startsWith('[') && !key.startsWith(';');
 }
 
 // Puts one entry into the lines: replaces the section's first matching key, or adds the key after the
@@ -185,6 +198,8 @@ bool WriteValue(const QString& path, const QByteArray& section, const QByteArray
 
 bool WriteValues(const QString& path, const QList<Entry>& entries, bool fresh)
 {
+    if (!std::all_of(entries.begin(), entries.end(), hasSafeNames))
+        return false;
     Content content;
     if (!fresh) {
         content = Load(path);

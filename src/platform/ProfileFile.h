@@ -45,11 +45,14 @@ bool HasKey(const Content& content, const QByteArray& section, const QByteArray&
 // The stored value, or empty when the file, section or key is missing.
 QByteArray ReadValue(const QString& path, const QByteArray& section, const QByteArray& key);
 
-// Stores the value up to its first line break; returns false when the file cannot be written.
+// Stores the value up to its first line break; returns false when the file cannot be written, and writes
+// nothing for names that cannot stand in the file as they are: a section name with a line break or "]", a
+// key with a line break or "=", or one that begins with "[" or ";".
 bool WriteValue(const QString& path, const QByteArray& section, const QByteArray& key, const QByteArray& value);
 
 // Stores every entry, in order, with one atomic replace of the file: either all of them or none are
-// written. With `fresh` the file's earlier content is dropped first.
+// written (none when any entry's names are refused as by WriteValue). With `fresh` the file's earlier
+// content is dropped first.
 bool WriteValues(const QString& path, const QList<Entry>& entries, bool fresh = false);
 
 // Cuts text to at most maxBytes bytes without splitting a UTF-8 sequence.

@@ -134,6 +134,8 @@ private slots:
     void uploadPrintsTheLink();
     void failedUploads_data();
     void failedUploads();
+    void serviceLimits_data();
+    void serviceLimits();
     void badCommandLines_data();
     void badCommandLines();
     void helpAndVersion();
@@ -206,6 +208,75 @@ void TestTerminalEndToEnd::failedUploads()
     QCOMPARE(rig.runChecked({ QStringLiteral("--cli"), rig.picturePath, QStringLiteral("-u=") + ServiceName }), status);
     QVERIFY2(rig.out.isEmpty(), qPrintable(rig.report()));
     QVERIFY2(QString::fromUtf8(rig.err).contains(said), qPrintable(rig.report()));
+    QVERIFY(!QFileInfo::exists(rig.program.filePath(QStringLiteral("journal.txt"))));
+}
+
+void TestTerminalEndToEnd::serviceLimits_data()
+{
+    QTest::addColumn<QSize>("picture"); // empty: a file that no picture reader knows
+    QTest::addColumn<QByteArray>("limits"); // %BYTES%: the file's size in bytes, %LESS%: one byte less
+    QTest::addColumn<bool>("window");
+    QTest::addColumn<int>("status");
+    QTest::addColumn<QString>("said"); // the end of standard error when the upload is refused
+
+    const QByteArray square = "MaxWidth=16\r\nMaxHeight=16\r\n";
+    QTest::newRow("wider than the service takes")
+        << QSize(17, 10) << square << false << int(UploadFailed) << QStringLiteral("Ширина изображения превышает 16\n");
+    QTest::newRow("every limit broken, each on its line")
+        << QSize(20, 20) << square + "MaxSize=%LESS%\r\n"
+        << false << int(UploadFailed)
+        << QStringLiteral("Ширина изображения превышает 16\nВысота изображения превышает 16\n"
+                          "Размер файла изображения превышает %LESS%\n");
+    QTest::newRow("exactly at every limit") << QSize(16, 16) << square + "MaxSize=%BYTES%\r\n"
+                                            << false << int(Success) << QString();
+    QTest::newRow("no limits in the description")
+        << QSize(5000, 20) << QByteArray("HostTime=всегда\r\n") << false << int(Success) << QString();
+    QTest::newRow("not a picture: its size still counts")
+        << QSize() << QByteArray("MaxWidth=1\r\nMaxSize=%LESS%\r\n") << false << int(UploadFailed)
+        << QStringLiteral("Размер файла изображения превышает %LESS%\n");
+    QTest::newRow("not a picture: no pixels to count")
+        << QSize() << QByteArray("MaxWidth=1\r\nMaxHeight=1\r\n") << false << int(Success) << QString();
+    // The window's unattended upload starts as the command line says, whatever the indicator shows.
+    QTest::newRow("window with -e uploads as told") << QSize(20, 20) << square << true << int(Success) << QString();
+}
+
+// The terminal upload checks the picture against the service's description as the window does: a picture
+// the service would refuse is not sent, and standard error gets the window's verdict.
+void TestTerminalEndToEnd::serviceLimits()
+{
+    QFETCH(QSize, picture);
+    QFETCH(QByteArray, limits);
+    QFETCH(bool, window);
+    QFETCH(int, status);
+    QFETCH(QString, said);
+    Rig rig;
+    QVERIFY(rig.prepare());
+    if (!picture.isEmpty()) {
+        QImage image(picture, QImage::Format_RGB32);
+        image.fill(Qt::darkCyan);
+        QVERIFY(image.save(rig.picturePath, "JPG"));
+    }
+    const qint64 bytes = QFileInfo(rig.picturePath).size();
+    const auto expand = [bytes](auto text) {
+        return text.replace("%BYTES%", QByteArray::number(bytes)).replace("%LESS%", QByteArray::number(bytes - 1));
+    };
+    rig.program.writeFile(QStringLiteral("data/pictoferry.test.info"), "[Main]\r\n" + expand(limits));
+    rig.server.enqueue(ScriptedHttpServer::reply(replyWithLinks(rig.server.hostAndPort())));
+
+    if (window)
+        rig.run({ rig.picturePath, QStringLiteral("-u=") + ServiceName, QStringLiteral("-e") }, true);
+    else
+        rig.run({ QStringLiteral("--cli"), rig.picturePath, QStringLiteral("-u=") + ServiceName });
+    QVERIFY2(rig.exitCode == status, qPrintable(rig.report()));
+    if (status == int(Success)) {
+        QCOMPARE(rig.server.requests().size(), 1);
+        QVERIFY(QFileInfo::exists(rig.program.filePath(QStringLiteral("journal.txt"))));
+        return;
+    }
+    // Qt's picture reader may say something of its own about a file it does not know before.
+    QVERIFY2(QString::fromUtf8(rig.err).endsWith(expand(said)), qPrintable(rig.report()));
+    QVERIFY(rig.out.isEmpty());
+    QCOMPARE(rig.server.connectionCount(), 0);
     QVERIFY(!QFileInfo::exists(rig.program.filePath(QStringLiteral("journal.txt"))));
 }
 

@@ -109,13 +109,27 @@ void tst_Data::getRequest()
                             "Host: img.example:8080\r\n"
                             "Proxy-Connection: Close\r\n";
     Data::ProxyRoute route { true, false, QStringLiteral("user"), QStringLiteral("pass") };
-    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route), head + "\r\n");
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route, false), head + "\r\n");
     route.proxyAuth = true;
-    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route),
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route, false),
         head + "Proxy-Authorization: Basic dXNlcjpwYXNz\r\n\r\n");
+    // A request through a proxy is plain HTTP to it whatever the profile's scheme: https goes through a tunnel.
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route, true),
+        Data::BuildGetRequest("img.example:8080", "/a?b", route, false));
     route.viaProxy = false;
-    QCOMPARE(
-        Data::BuildGetRequest("img.example:8080", "/a?b", route), Data::BuildGetRequest("img.example:8080", "/a?b"));
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route, false),
+        Data::BuildGetRequest("img.example:8080", "/a?b"));
+
+    // On a TLS connection the Referer names the https site; every other byte stays.
+    QCOMPARE(Data::BuildGetRequest("img.example:8080", "/a?b", route, true),
+        QByteArray("GET /a?b HTTP/1.0\r\n"
+                   "Accept: */*\r\n"
+                   "Referer: https://img.example:8080\r\n"
+                   "Accept-Language: ru\r\n"
+                   "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+                   "Host: img.example:8080\r\n"
+                   "Connection: Close\r\n"
+                   "\r\n"));
 }
 
 void tst_Data::fileType_data()
@@ -248,8 +262,8 @@ void tst_Data::postRequest_data()
         << QByteArray("AB\r\n\r\nCD") << false << false
         << QByteArray("POST /up HTTP/1.0\r\nX-Data: AB\r\n\r\nCD\r\nContent-Length: 5\r\n\r\n{LEN}");
     QTest::newRow("an empty image at the very end")
-        << QByteArray("POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\n{IMGDATA}") << "x.png" << QByteArray()
-        << false << false << QByteArray("POST /up HTTP/1.0\r\nContent-Length: 0\r\n\r\n");
+        << QByteArray("POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\n{IMGDATA}") << "x.png" << QByteArray() << false
+        << false << QByteArray("POST /up HTTP/1.0\r\nContent-Length: 0\r\n\r\n");
 }
 
 void tst_Data::postRequest()
@@ -351,9 +365,12 @@ void tst_Data::pictureChangedWhileStreamed_data()
     QTest::addColumn<QString>("change");
     QTest::addColumn<QString>("status");
 
-    QTest::newRow("grows") << "append" << " изменил размер во время закачки. Закачка прервана";
-    QTest::newRow("shrinks") << "truncate" << " изменил размер во время закачки. Закачка прервана";
-    QTest::newRow("removed") << "remove" << " пропал во время закачки. Закачка прервана";
+    QTest::newRow("grows") << "append"
+                           << " изменил размер во время закачки. Закачка прервана";
+    QTest::newRow("shrinks") << "truncate"
+                             << " изменил размер во время закачки. Закачка прервана";
+    QTest::newRow("removed") << "remove"
+                             << " пропал во время закачки. Закачка прервана";
 }
 
 // The length in the header was counted from the file as it was at the start: a file that is no longer so
@@ -365,7 +382,8 @@ void tst_Data::pictureChangedWhileStreamed()
 
     const QByteArray picture(300 * 1024, 'p');
     TempProgramFolder folder;
-    folder.writeFile(QStringLiteral("data/template.txt"), "POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\n{IMGDATA}");
+    folder.writeFile(
+        QStringLiteral("data/template.txt"), "POST /up HTTP/1.0\r\nContent-Length: {LEN}\r\n\r\n{IMGDATA}");
     folder.writeFile(QStringLiteral("picture.png"), picture);
     Data::PostRequestInput input;
     input.templatePath = folder.filePath(QStringLiteral("data/template.txt"));

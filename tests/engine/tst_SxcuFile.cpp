@@ -16,6 +16,8 @@ private slots:
     void problems_data();
     void problems();
     void readsFromDisk();
+    void fieldsKeepTheOrderOfTheFile_data();
+    void fieldsKeepTheOrderOfTheFile();
 };
 
 void tst_SxcuFile::readsEveryField()
@@ -36,7 +38,7 @@ void tst_SxcuFile::readsEveryField()
     QCOMPARE(file.DestinationType, QStringLiteral("ImageUploader, FileUploader"));
     QCOMPARE(file.RequestMethod, QStringLiteral("PUT"));
     QCOMPARE(file.RequestURL, QStringLiteral("https://images.example.org/api/upload?a=1"));
-    QCOMPARE(file.Parameters, (Fields { { "n", "5" }, { "output", "json" } }));
+    QCOMPARE(file.Parameters, (Fields { { "output", "json" }, { "n", "5" } }));
     QCOMPARE(file.Headers, (Fields { { "Authorization", "Client-ID 0123" } }));
     QCOMPARE(file.Body, SxcuFile::BodyKind::Binary);
     QCOMPARE(file.Arguments, (Fields { { "expires", "24" }, { "flag", "true" } }));
@@ -164,3 +166,47 @@ void tst_SxcuFile::readsFromDisk()
 
 QTEST_GUILESS_MAIN(tst_SxcuFile)
 #include "tst_SxcuFile.moc"
+
+void tst_SxcuFile::fieldsKeepTheOrderOfTheFile_data()
+{
+    QTest::addColumn<QByteArray>("headers"); // the value of the Headers member
+    QTest::addColumn<Fields>("expected");
+
+    QTest::newRow("against the alphabet") << QByteArray(R"({"zeta": "1", "Alpha": "2", "mid": "3"})")
+                                          << Fields { { "zeta", "1" }, { "Alpha", "2" }, { "mid", "3" } };
+    QTest::newRow("a name given twice: its first place, its last value")
+        << QByteArray(R"({"b": "1", "a": "2", "b": "3"})") << Fields { { "b", "3" }, { "a", "2" } };
+    QTest::newRow("escaped names") << QByteArray(R"({"\u007a": "1", "a\"b": "2", "\u00e9t\u00e9": "3", "a": "4"})")
+                                   << Fields { { "z", "1" }, { "a\"b", "2" }, { "été", "3" }, { "a", "4" } };
+    QTest::newRow("braces, brackets and quotes inside strings") << QByteArray(
+        R"({ "y" : "}{\"][" , "x":"{json:a[0]}" })") << Fields { { "y", "}{\"][" }, { "x", "{json:a[0]}" } };
+    QTest::newRow("values that are no strings")
+        << QByteArray("{\n\t\"n\": 5,\r\n\"t\": true, \"f\": -1.5e3, \"o\": null }")
+        << Fields { { "n", "5" }, { "t", "true" }, { "f", "-1500" }, { "o", "" } };
+    QTest::newRow("empty") << QByteArray("{}") << Fields {};
+}
+
+// The fields, headers and query parameters go out in the order the file writes them (a JSON reader sorts
+// them by name), as JSON readers take them: a name given twice counts once, with its last value.
+void tst_SxcuFile::fieldsKeepTheOrderOfTheFile()
+{
+    QFETCH(QByteArray, headers);
+    QFETCH(Fields, expected);
+
+    const QByteArray before = R"({"RequestURL": "https://up.example/", "FileFormName": "file", )";
+    const QByteArray nested = R"("Extra": {"zz": {"Headers": {"q": 1}}, "aa": []}, )";
+    for (const QByteArray& field : { QByteArray("Headers"), QByteArray("Arguments"), QByteArray("Parameters") }) {
+        const SxcuFile file = SxcuFile::Parse(before + nested + '"' + field + "\": " + headers + "}", "t.sxcu");
+        const Fields& read = field == "Headers" ? file.Headers
+            : field == "Arguments"              ? file.Arguments
+                                                : file.Parameters;
+        QCOMPARE(read, expected);
+    }
+
+    // Field names match in any case; of two members of one name, readers keep the last.
+    const SxcuFile twice = SxcuFile::Parse(
+        "\xEF\xBB\xBF" + before + R"("headers": {"old": "0"}, "headers": )" + headers + R"(, "Arguments": {"k": "v"}})",
+        "t.sxcu");
+    QCOMPARE(twice.Headers, expected);
+    QCOMPARE(twice.Arguments, (Fields { { "k", "v" } }));
+}

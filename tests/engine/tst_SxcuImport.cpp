@@ -90,6 +90,31 @@ private slots:
         QVERIFY(file.Arguments.contains(std::pair(QStringLiteral("token"), QStringLiteral("T9"))));
         QCOMPARE(file.URL, QStringLiteral("{regex:<link>(.*)</link>|1}"));
         QVERIFY(ServerCatalogue::BuildServerList(folder.path()).contains(result.server));
+        // The answers stand in the author's text, which keeps its order and layout.
+        QCOMPARE(folder.readFile(QStringLiteral("data/api.example.sxcu")),
+            QByteArray(Imgur)
+                .replace("key=<API KEY HERE>", "key=K123")
+                .replace("Client-ID <API KEY HERE>", "Client-ID K123")
+                .replace(R"("token": "")", R"("token": "T9")"));
+    }
+
+    // An answer is written as a JSON string whatever it holds, in the member a JSON reader takes: the last
+    // of two of one name.
+    void answerWrittenIntoTheMemberReadersTake()
+    {
+        TempProgramFolder folder;
+        const QByteArray text = "{\"RequestURL\": \"https://up.example/\", \"FileFormName\": \"file\",\n"
+                                "  \"Headers\": {\"X-Key\": \"<KEY>\", \"X-Key\": \"Bearer <KEY>\", \"A\": \"1\"}}";
+        folder.writeFile(QStringLiteral("in/up.example.sxcu"), text);
+        ListPrompter prompter({ QStringLiteral("k\"1\\ é") });
+        const SxcuImport::Result result
+            = SxcuImport::Import(folder.path(), folder.filePath(QStringLiteral("in/up.example.sxcu")), prompter);
+        QCOMPARE(result.status, SxcuImport::Status::Imported);
+        QCOMPARE(prompter.questions.size(), 1);
+        const QByteArray written = folder.readFile(QStringLiteral("data/up.example.sxcu"));
+        QCOMPARE(written, QByteArray(text).replace("\"Bearer <KEY>\"", "\"Bearer k\\\"1\\\\ é\""));
+        const SxcuFile file = SxcuFile::Parse(written, QStringLiteral("up.example.sxcu"));
+        QCOMPARE(file.Headers, (SxcuFile::Fields { { "X-Key", QStringLiteral("Bearer k\"1\\ é") }, { "A", "1" } }));
     }
 
     void fileWithoutBlanksIsCopiedAsItIs()

@@ -52,6 +52,7 @@ private slots:
     void initTestCase();
     void multipartRequestOverHttps();
     void binaryRequest();
+    void fieldsGoOutInTheOrderOfTheFile();
     void untrustedServerFails();
     void replies_data();
     void replies();
@@ -103,7 +104,7 @@ void tst_SxcuUploader::multipartRequestOverHttps()
     QCOMPARE(server.requests().size(), 1);
     const Request& request = server.requests().first();
     QCOMPARE(request.method, QByteArray("POST"));
-    QCOMPARE(request.target, QByteArray("/api/upload?a=1&output=json&q=a%2Bb%26c%20d%2F%C3%A9"));
+    QCOMPARE(request.target, QByteArray("/api/upload?a=1&q=a%2Bb%26c%20d%2F%C3%A9&output=json"));
     QCOMPARE(request.header("User-Agent"), QByteArray("Pictoferry/1.1"));
     QCOMPARE(request.header("Authorization"), QByteArray("Basic dXNlcjpwYXNz"));
     QCOMPARE(request.header("X-File"), QByteArray("shot 1.png"));
@@ -158,6 +159,38 @@ void tst_SxcuUploader::binaryRequest()
     QCOMPARE(request.header("Content-Type"), QByteArray("image/jpeg"));
     QCOMPARE(request.header("Content-Length"), QByteArray::number(picture.size()));
     QCOMPARE(request.body, picture);
+}
+
+// Query, headers and form fields reach the host in the order of the file, not sorted by name.
+void tst_SxcuUploader::fieldsGoOutInTheOrderOfTheFile()
+{
+    HttpFixtureServer server;
+    QVERIFY(server.start());
+    server.setHandler([](const Request&) { return HttpFixtureServer::reply("200 OK", LinksJson); });
+    const SxcuFile file = profile(R"({"RequestURL": "%SERVER%/up?first=0", "FileFormName": "file",
+        "Parameters": {"z": "1", "b": "2", "\u006d": "3", "b": "4"},
+        "Headers": {"X-Zulu": "1", "X-Bravo": "2", "X-Mike": "3"},
+        "Arguments": {"zulu": "1", "bravo": "2", "mike": "3", "alpha": "4"},
+        "URL": "{json:data.url}"})",
+        server);
+    QVERIFY2(file.isUsable(), qPrintable(file.Problem));
+
+    SxcuRig rig;
+    QVERIFY(rig.uploader.StartUpload(file, rig.picture(QStringLiteral("a.png"), pngBytes())));
+    QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
+    QCOMPARE(server.requests().size(), 1);
+    const Request& request = server.requests().first();
+    QCOMPARE(request.target, QByteArray("/up?first=0&z=1&b=4&m=3"));
+    QByteArrayList headers;
+    for (const auto& [name, value] : request.headers) {
+        if (name.startsWith("X-"))
+            headers << name + ": " + value;
+    }
+    QCOMPARE(headers, (QByteArrayList { "X-Zulu: 1", "X-Bravo: 2", "X-Mike: 3" }));
+    QByteArrayList fields;
+    for (const HttpFixtureServer::Part& part : HttpFixtureServer::parts(request))
+        fields << part.name + '=' + (part.fileName.isEmpty() ? part.body : "(file)");
+    QCOMPARE(fields, (QByteArrayList { "zulu=1", "bravo=2", "mike=3", "alpha=4", "file=(file)" }));
 }
 
 void tst_SxcuUploader::untrustedServerFails()

@@ -96,7 +96,8 @@ void tst_UploadEngineProxy::connectGoesThroughTheProxyToo()
     QTRY_COMPARE_WITH_TIMEOUT(rig.finished, QList<bool> { true }, Wait);
     QCOMPARE(rig.server.connectionCount(), 2);
     QCOMPARE(rig.server.requests().at(1),
-        Data::BuildGetRequest("site.example", "/page", { true, true, QStringLiteral("user"), QStringLiteral("pass") }));
+        Data::BuildGetRequest(
+            "site.example", "/page", { true, true, QStringLiteral("user"), QStringLiteral("pass") }, false));
     QVERIFY(rig.server.requests().at(1).startsWith("GET http://site.example/page HTTP/1.0\r\n"));
     QVERIFY(rig.server.requests().at(1).contains("\r\nProxy-Authorization: Basic dXNlcjpwYXNz\r\n"));
     QCOMPARE(rig.statuses.count(QStringLiteral("Соединение с site.example(127.0.0.1:%1...").arg(rig.server.port())), 1);

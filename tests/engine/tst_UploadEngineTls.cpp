@@ -14,6 +14,20 @@ constexpr int Wait = 30000;
 
 const QString TlsErrorStatus = QStringLiteral("Ошибка защищённого соединения");
 
+// The page request of GETCOOKIES and GOTOLINK on a TLS connection: its Referer carries the https scheme.
+QByteArray tlsGetRequest(const QByteArray& path)
+{
+    return "GET " + path
+        + " HTTP/1.0\r\n"
+          "Accept: */*\r\n"
+          "Referer: https://%HOST%\r\n"
+          "Accept-Language: ru\r\n"
+          "User-Agent: Mozilla/4.0 (compatible; MSIE 6.0; Windows NT 5.0)\r\n"
+          "Host: %HOST%\r\n"
+          "Connection: Close\r\n"
+          "\r\n";
+}
+
 } // namespace
 
 class tst_UploadEngineTls : public QObject
@@ -60,39 +74,51 @@ void tst_UploadEngineTls::sequences_data()
     QTest::addColumn<bool>("tls");
     QTest::addColumn<QByteArray>("script");
     QTest::addColumn<QList<QByteArray>>("replies");
+    QTest::addColumn<QList<QByteArray>>("requests");
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("preview");
 
     const QByteArray plain = "SEND:post.txt\r\nLINK:href=\"*\"\r\nTHLINK:src=\"*\"\r\nEND:\r\n";
+    const QList<QByteArray> post { EngineRig::PostRequest };
     QTest::newRow("https: relative link gets the https prefix, a complete preview link is kept")
         << true << "SERVER:https://%HOST%\r\n" + plain
         << QList<QByteArray> { EngineRig::ok("<a href=\"i/1.png\"><img src=\"https://cdn.example/t/1.png\"></a>") }
-        << QStringLiteral("https://%HOST%/i/1.png") << QStringLiteral("https://cdn.example/t/1.png");
+        << post << QStringLiteral("https://%HOST%/i/1.png") << QStringLiteral("https://cdn.example/t/1.png");
     QTest::newRow("https: link with the host, preview link already http://")
         << true << "SERVER:https://%HOST%/\r\n" + plain
         << QList<QByteArray> { EngineRig::ok(
                "<a href=\"%HOST%/i/2.png\"><img src=\"http://cdn.example/t/2.png\"></a>") }
-        << QStringLiteral("https://%HOST%/i/2.png") << QStringLiteral("http://cdn.example/t/2.png");
+        << post << QStringLiteral("https://%HOST%/i/2.png") << QStringLiteral("http://cdn.example/t/2.png");
     QTest::newRow("http:// is the plain connection")
         << false << "SERVER:http://%HOST%\r\n" + plain
         << QList<QByteArray> { EngineRig::ok("<a href=\"i/3.png\"><img src=\"https://cdn.example/t/3.png\"></a>") }
-        << QStringLiteral("http://%HOST%/i/3.png") << QStringLiteral("https://cdn.example/t/3.png");
-    QTest::newRow("https: two stages, CONNECT keeps the scheme")
+        << post << QStringLiteral("http://%HOST%/i/3.png") << QStringLiteral("https://cdn.example/t/3.png");
+    QTest::newRow("https: two stages, CONNECT keeps the scheme, GOTOLINK refers to the https site")
         << true
         << QByteArray("SERVER:https://%HOST%\r\nSEND:post.txt\r\nSEARCHLINK:goto=\"https://*\"\r\nCONNECT:\r\n"
                       "GOTOLINK:/result\r\nLINK:href=\"https://*\"\r\nTHLINK:src=\"*\"\r\nEND:\r\n")
         << QList<QByteArray> { EngineRig::ok("<a goto=\"https://%HOST%/result\">"),
                EngineRig::ok("<a href=\"https://%HOST%/i/9.png\">") }
+        << QList<QByteArray> { EngineRig::PostRequest, tlsGetRequest("/result") }
         << QStringLiteral("https://%HOST%/i/9.png") << QStringLiteral("https://%HOST%/error");
+    QTest::newRow("https: GETCOOKIES refers to the https site, the upload carries the cookie")
+        << true << "SERVER:https://%HOST%\r\nGETCOOKIES:/login?a=1\r\nCONNECT:\r\n" + plain
+        << QList<QByteArray> { ScriptedHttpServer::httpReply("200 OK", "<html></html>",
+                                   "Set-Cookie: uid=42; expires=Thu, 01-Jan-2037 00:00:00 GMT; path=/\r\n"),
+               EngineRig::ok("<a href=\"i/4.png\"><img src=\"t/4.png\"></a>") }
+        << QList<QByteArray> { tlsGetRequest("/login?a=1"),
+               QByteArray(EngineRig::PostRequest).replace("Cookie: \r\n", "Cookie: uid=42\r\n") }
+        << QStringLiteral("https://%HOST%/i/4.png") << QStringLiteral("https://%HOST%/t/4.png");
 }
 
-// The plain and the two-stage sequences over TLS: the server gets exactly the bytes a plain server gets,
-// the progress counts the request's own bytes, and the links take the server's scheme.
+// The sequences over TLS: the server gets exactly the bytes a plain server gets, except the https Referer of
+// the page requests, the progress counts the request's own bytes, and the links take the server's scheme.
 void tst_UploadEngineTls::sequences()
 {
     QFETCH(bool, tls);
     QFETCH(QByteArray, script);
     QFETCH(QList<QByteArray>, replies);
+    QFETCH(QList<QByteArray>, requests);
     QFETCH(QString, link);
     QFETCH(QString, preview);
 
@@ -118,17 +144,24 @@ void tst_UploadEngineTls::sequences()
     QCOMPARE(rig.engine->ImageLink(), rig.expandText(link));
     QCOMPARE(rig.engine->PreviewLink(), rig.expandText(preview));
 
-    QList<QByteArray> expected { rig.expand(EngineRig::PostRequest) };
-    if (replies.size() > 1)
-        expected << Data::BuildGetRequest(rig.host(), "/result");
+    QList<QByteArray> expected;
+    for (const QByteArray& request : requests)
+        expected << rig.expand(request);
     QCOMPARE(rig.server.requests(), expected);
     QCOMPARE(rig.statuses.first(), rig.expandText(QStringLiteral("Соединение с %HOST%...")));
     QCOMPARE(rig.statuses.count(QStringLiteral("connected")), replies.size());
-    const qint64 requestLength = expected.first().size();
+    // The progress counts from the upload's own request on.
+    qsizetype post = 0;
+    while (!expected.at(post).startsWith("POST"))
+        ++post;
+    const qint64 requestLength = expected.at(post).size();
     QCOMPARE(rig.engine->session().RequestLength, requestLength);
     const QString sent = QStringLiteral("Загрузка изображения на сервер: 0 Кб из 0 Кб передано");
     QVERIFY(rig.statuses.contains(sent));
-    QCOMPARE(rig.engine->session().BytesSent, requestLength + (replies.size() > 1 ? expected.last().size() : 0));
+    qint64 sentFromPost = 0;
+    for (qsizetype i = post; i < expected.size(); ++i)
+        sentFromPost += expected.at(i).size();
+    QCOMPARE(rig.engine->session().BytesSent, sentFromPost);
 }
 
 void tst_UploadEngineTls::certificateThatDoesNotVerify_data()

@@ -1,9 +1,9 @@
+#include "controls/Check.h"
 #include "links/LinkTypes.h"
 #include "links/ui/EditLinkTypes.h"
 #include "support/TempProgramFolder.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -22,9 +22,9 @@ QLineEdit* patternBox(const EditLinkTypes& editor, int row)
     return editor.findChild<QLineEdit*>(QStringLiteral("LinksType%1").arg(row));
 }
 
-QCheckBox* enCheck(const EditLinkTypes& editor, int row)
+Check* enCheck(const EditLinkTypes& editor, int row)
 {
-    return editor.findChild<QCheckBox*>(QStringLiteral("EnCheck%1").arg(row));
+    return editor.findChild<Check*>(QStringLiteral("EnCheck%1").arg(row));
 }
 
 QColor background(const QLineEdit* box)
@@ -58,7 +58,7 @@ void tst_EditLinkTypes::openingShowsTheTables()
     QCOMPARE(editor.windowTitle(), QStringLiteral("Редактирование шаблонов ссылок"));
     for (int row = 0; row < LinkTables::SlotCount; ++row) {
         QVERIFY(enCheck(editor, row));
-        QCOMPARE(enCheck(editor, row)->isChecked(), tables.LinkEnabled(row + 1));
+        QCOMPARE(enCheck(editor, row)->Value(), tables.LinkEnabled(row + 1));
         QCOMPARE(titleBox(editor, row)->text(), tables.LinkTitles(row + 1));
         QCOMPARE(patternBox(editor, row)->text(), tables.LinkPatterns(row + 1));
     }
@@ -88,7 +88,7 @@ void tst_EditLinkTypes::rowStateFollowsCheckBox()
     QVERIFY(QTest::qWaitForWindowExposed(&editor));
 
     QTest::mouseClick(enCheck(editor, 2), Qt::LeftButton);
-    QVERIFY(!enCheck(editor, 2)->isChecked());
+    QVERIFY(!enCheck(editor, 2)->Value());
     for (QLineEdit* box : { titleBox(editor, 2), patternBox(editor, 2) }) {
         QVERIFY(!box->isEnabled());
         QCOMPARE(background(box), EditLinkTypes::DisabledColor());
@@ -130,7 +130,8 @@ void tst_EditLinkTypes::focusColours()
     // Switching the focused row off leaves its boxes grey, not white or light grey.
     enCheck(editor, 1)->setFocus();
     QTRY_COMPARE(background(patternBox(editor, 1)), EditLinkTypes::EnabledColor());
-    enCheck(editor, 1)->setChecked(false);
+    QTest::keyClick(enCheck(editor, 1), Qt::Key_Space);
+    QVERIFY(!enCheck(editor, 1)->Value());
     QCOMPARE(background(patternBox(editor, 1)), EditLinkTypes::DisabledColor());
 }
 
@@ -182,7 +183,7 @@ void tst_EditLinkTypes::savingRules()
     LinkTables tables;
     LinkTypes::AddLinkTypes(folder.path(), tables);
     EditLinkTypes editor(folder.path(), tables);
-    enCheck(editor, row)->setChecked(checked);
+    enCheck(editor, row)->setValue(checked);
     titleBox(editor, row)->setText(title);
     patternBox(editor, row)->setText(pattern);
     editor.SaveLinkTypes();
@@ -211,9 +212,9 @@ void tst_EditLinkTypes::cancelChangesNothing()
     const LinkTables tablesBefore = tables;
 
     EditLinkTypes editor(folder.path(), tables);
-    enCheck(editor, 0)->setChecked(false);
+    enCheck(editor, 0)->setValue(false);
     titleBox(editor, 1)->setText(QStringLiteral("changed"));
-    enCheck(editor, 6)->setChecked(true);
+    enCheck(editor, 6)->setValue(true);
     patternBox(editor, 6)->setText(QStringLiteral("IMGLINK"));
     editor.findChild<QPushButton*>(QStringLiteral("Command3"))->click();
 
@@ -223,7 +224,7 @@ void tst_EditLinkTypes::cancelChangesNothing()
 
     // A new opening shows the tables, not the abandoned edits.
     EditLinkTypes again(folder.path(), tables);
-    QVERIFY(enCheck(again, 0)->isChecked());
+    QVERIFY(enCheck(again, 0)->Value());
     QCOMPARE(titleBox(again, 1)->text(), tables.LinkTitles(2));
 }
 

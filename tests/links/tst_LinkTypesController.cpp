@@ -1,3 +1,4 @@
+#include "controls/Check.h"
 #include "links/LinkTypes.h"
 #include "links/ui/EditLinkTypes.h"
 #include "links/ui/LinkTypesController.h"
@@ -5,7 +6,6 @@
 #include "support/TempProgramFolder.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
@@ -241,7 +241,7 @@ void tst_LinkTypesController::editorConfirmationRebuildsSelector()
     // The HTML type (slot 3, position 2) is chosen; the editor switches off slot 1 before it.
     window.linksType->setCurrentIndex(2);
     whenEditorShows([](EditLinkTypes* editor) {
-        editor->findChild<QCheckBox*>(QStringLiteral("EnCheck0"))->setChecked(false);
+        editor->findChild<Check*>(QStringLiteral("EnCheck0"))->setValue(false);
         editor->findChild<QPushButton*>(QStringLiteral("XpB1"))->click();
     });
     window.linksType->setCurrentIndex(window.linksType->count() - 1);
@@ -255,7 +255,7 @@ void tst_LinkTypesController::editorConfirmationRebuildsSelector()
 
     // The chosen type itself switched off: the first one offered is chosen.
     whenEditorShows([](EditLinkTypes* editor) {
-        editor->findChild<QCheckBox*>(QStringLiteral("EnCheck2"))->setChecked(false);
+        editor->findChild<Check*>(QStringLiteral("EnCheck2"))->setValue(false);
         editor->findChild<QPushButton*>(QStringLiteral("XpB1"))->click();
     });
     window.linksType->setCurrentIndex(window.linksType->count() - 1);

@@ -1,6 +1,8 @@
 #include "settings/Ini.h"
 #include "settings/IniFile.h"
 
+#include "platform/ProfileFile.h"
+
 #include "support/TempProgramFolder.h"
 
 #include <QtTest>
@@ -27,6 +29,8 @@ private slots:
     void quotedBooleanIsTrue();
     void fileOverOneMebibyteIsNotRead();
     void gatheredWritesInOneReplace();
+    void namesThatWouldBreakTheFile_data();
+    void namesThatWouldBreakTheFile();
 
 private:
     std::unique_ptr<TempProgramFolder> m_folder;
@@ -376,6 +380,48 @@ void TestIni::gatheredWritesInOneReplace()
     file.WInI(QStringLiteral("Only"), QStringLiteral("k"), QStringLiteral("v"));
     QVERIFY(file.Commit(true));
     QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), QByteArray("[Only]\r\nk=v\r\n"));
+}
+
+void TestIni::namesThatWouldBreakTheFile_data()
+{
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<bool>("written");
+
+    QTest::newRow("key with LF") << QByteArray("A") << QByteArray("k\n[Options]\nUseProxy") << false;
+    QTest::newRow("key with CR") << QByteArray("A") << QByteArray("k\rx") << false;
+    QTest::newRow("key with =") << QByteArray("A") << QByteArray("Proxy=Host") << false;
+    QTest::newRow("key that reads as a section") << QByteArray("A") << QByteArray(" [Options]x") << false;
+    QTest::newRow("key that reads as a comment") << QByteArray("A") << QByteArray(";k") << false;
+    QTest::newRow("section with ]") << QByteArray("A]B") << QByteArray("k") << false;
+    QTest::newRow("section with LF") << QByteArray("A\nk=1\n[B") << QByteArray("k") << false;
+    QTest::newRow("section with CR") << QByteArray("A\rB") << QByteArray("k") << false;
+    QTest::newRow("brackets inside a key") << QByteArray("A") << QByteArray("k[1]") << true;
+    QTest::newRow("[ and ; inside a section") << QByteArray("A[1;2") << QByteArray("k;") << true;
+    QTest::newRow("host and port as key") << QByteArray("Main") << QByteArray("127.0.0.1:8080") << true;
+}
+
+// A name that cannot stand in the file as it is would be read back as other keys and sections: such a write
+// is refused and leaves the file as it was, together with every other value of the same replace.
+void TestIni::namesThatWouldBreakTheFile()
+{
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(bool, written);
+
+    const QByteArray before = "[A]\r\nk=1\r\n[Options]\r\nUseProxy=False\r\n";
+    m_folder->writeFile(QStringLiteral("test.ini"), before);
+    QCOMPARE(ProfileFile::WriteValue(m_path, section, key, "v"), written);
+    if (written) {
+        QCOMPARE(ProfileFile::ReadValue(m_path, section, key), QByteArray("v"));
+        QCOMPARE(ProfileFile::ReadValue(m_path, "Options", "UseProxy"), QByteArray("False"));
+        return;
+    }
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), before);
+    QVERIFY(!ProfileFile::WriteValues(m_path, { { "A", "k", "2" }, { section, key, "v" } }));
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), before);
+    QVERIFY(!ProfileFile::WriteValues(m_path, { { section, key, "v" } }, true));
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), before);
 }
 
 QTEST_GUILESS_MAIN(TestIni)

@@ -1,9 +1,9 @@
 #include "EditLinkTypes.h"
 
 #include "controls/Buttons.h"
+#include "controls/Check.h"
 #include "links/LinkTypes.h"
 
-#include <QCheckBox>
 #include <QEvent>
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -46,9 +46,9 @@ EditLinkTypes::EditLinkTypes(QString programFolder, LinkTables& tables, QWidget*
     for (int r = 0; r < LinkTables::SlotCount; ++r) {
         const LinkTables::Slot& slot = m_tables.slot(r + 1);
         Row row;
-        row.enCheck = new QCheckBox(this);
+        row.enCheck = new Check(this);
         row.enCheck->setObjectName(QStringLiteral("EnCheck%1").arg(r));
-        row.enCheck->setChecked(slot.enabled);
+        row.enCheck->setValue(slot.enabled);
         row.title = new QLineEdit(slot.title, this);
         row.title->setObjectName(QStringLiteral("Title%1").arg(r));
         row.title->setMinimumWidth(160);
@@ -61,7 +61,7 @@ EditLinkTypes::EditLinkTypes(QString programFolder, LinkTables& tables, QWidget*
         grid->addWidget(row.title, r + 1, 1);
         grid->addWidget(row.pattern, r + 1, 2);
         m_rows.append(row);
-        connect(row.enCheck, &QCheckBox::toggled, this, [this, r] { applyRowState(r); });
+        connect(row.enCheck, &Check::Click, this, [this, r] { applyRowState(r); });
         applyRowState(r);
     }
 
@@ -92,7 +92,7 @@ void EditLinkTypes::SaveLinkTypes()
     LinkTables edited;
     for (int r = 0; r < m_rows.size(); ++r) {
         const Row& row = m_rows[r];
-        edited.slot(r + 1) = { row.enCheck->isChecked(), row.title->text(), row.pattern->text() };
+        edited.slot(r + 1) = { row.enCheck->Value(), row.title->text(), row.pattern->text() };
     }
     LinkTypes::SaveLinkTypes(m_programFolder, m_tables, edited);
     accept();
@@ -107,7 +107,7 @@ bool EditLinkTypes::eventFilter(QObject* watched, QEvent* event)
             if (event->type() == QEvent::FocusIn)
                 setBoxColor(box, FocusColor());
             else
-                setBoxColor(box, m_rows[row].enCheck->isChecked() ? EnabledColor() : DisabledColor());
+                setBoxColor(box, m_rows[row].enCheck->Value() ? EnabledColor() : DisabledColor());
         }
     }
     return QDialog::eventFilter(watched, event);
@@ -116,7 +116,7 @@ bool EditLinkTypes::eventFilter(QObject* watched, QEvent* event)
 void EditLinkTypes::applyRowState(int row)
 {
     const Row& r = m_rows[row];
-    const bool on = r.enCheck->isChecked();
+    const bool on = r.enCheck->Value();
     for (QLineEdit* box : { r.title, r.pattern }) {
         box->setEnabled(on);
         setBoxColor(box, !on ? DisabledColor() : box->hasFocus() ? FocusColor() : EnabledColor());

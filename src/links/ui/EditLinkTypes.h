@@ -6,7 +6,7 @@
 #include <QDialog>
 #include <QList>
 
-class QCheckBox;
+class Check;
 class QLineEdit;
 class QPushButton;
 
@@ -34,7 +34,7 @@ protected:
 
 private:
     struct Row {
-        QCheckBox* enCheck = nullptr;
+        Check* enCheck = nullptr;
         QLineEdit* title = nullptr;
         QLineEdit* pattern = nullptr;
     };
