@@ -108,7 +108,7 @@ bool SxcuUploader::StartUpload(int serverIndex, const QString& profileName, cons
 {
     if (isRunning())
         return false;
-    RememberLastServer(m_programFolder, serverIndex);
+    RememberLastServer(m_programFolder, serverIndex, profileName);
     return StartUpload(SxcuFile::Read(ServerCatalogue::SxcuPath(m_programFolder, profileName)), imagePath);
 }
 

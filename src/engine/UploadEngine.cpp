@@ -131,7 +131,7 @@ bool UploadEngine::StartUpload(int serverIndex, const QString& profileName, cons
     if (isScriptOpen())
         return false;
 
-    RememberLastServer(m_programFolder, serverIndex);
+    RememberLastServer(m_programFolder, serverIndex, profileName);
 
     if (imagePath.isEmpty()) {
         showError(QStringLiteral("Чего закачивать-то будем?"), QStringLiteral("Не выбрано изображение!"));

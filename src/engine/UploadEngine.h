@@ -48,9 +48,9 @@ public:
     // Who answers the questions of URL:, THURL: and DELURL: values; none takes the first choice or default.
     void setPrompter(SxcuPrompter* prompter) { m_prompter = prompter; }
 
-    // The upload button: writes [Main] LastServer = serverIndex to options.ini, refuses an empty image
-    // path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step.
-    // Does nothing at all while a script is open. True when the upload began.
+    // The upload button: writes [Main] LastServer = serverIndex and LastServerName to options.ini, refuses an empty
+    // image path with a message, opens data/<profileName>.serv, swaps the buttons and runs the first step. Does nothing
+    // at all while a script is open. True when the upload began.
     bool StartUpload(int serverIndex, const QString& profileName, const QString& imagePath) override;
 
     // The stop button: ends a running upload with "Закачка прервана".

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "platform/ProfileFile.h"
 #include "settings/Ini.h"
 
 #include <QDir>
@@ -63,11 +64,17 @@ signals:
     void ended(Uploader::Outcome outcome);
 
 protected:
-    // The upload button remembers the chosen service in options.ini, whoever uploads.
-    static void RememberLastServer(const QString& programFolder, int serverIndex)
+    // The upload button remembers the chosen service in options.ini, whoever uploads: its place in the list,
+    // and its name, which still finds it when services are added to the list or taken from it.
+    static void RememberLastServer(const QString& programFolder, int serverIndex, const QString& profileName)
     {
-        Ini::SetFileName(QDir(programFolder).filePath(QStringLiteral("options.ini")));
-        Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LastServer"), static_cast<qint16>(serverIndex));
+        const QString path = QDir(programFolder).filePath(QStringLiteral("options.ini"));
+        Ini::SetFileName(path);
+        QList<ProfileFile::Entry> entries { { "Main", "LastServer",
+            QByteArray::number(static_cast<qint16>(serverIndex)) } };
+        if (!profileName.isEmpty())
+            entries.append({ "Main", "LastServerName", profileName.toLocal8Bit() });
+        ProfileFile::WriteValues(path, entries);
     }
 
     // Keep what the window shows and tell it.

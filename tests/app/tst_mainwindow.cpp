@@ -167,20 +167,25 @@ private slots:
 
     void storedServerPositionIsSelected_data()
     {
-        QTest::addColumn<QByteArray>("lastServer");
+        QTest::addColumn<QByteArray>("main");
         QTest::addColumn<QString>("selected");
-        QTest::newRow("second") << QByteArray("1") << "beta.example";
-        QTest::newRow("past the end") << QByteArray("7") << "alpha.example";
-        QTest::newRow("negative") << QByteArray("-3") << "alpha.example";
+        QTest::newRow("second") << QByteArray("LastServer=1") << "beta.example";
+        QTest::newRow("past the end") << QByteArray("LastServer=7") << "alpha.example";
+        QTest::newRow("negative") << QByteArray("LastServer=-3") << "alpha.example";
+        // Services added to the list since shift the places; the name still finds the one used last.
+        QTest::newRow("name over a shifted place")
+            << QByteArray("LastServer=0\r\nLastServerName=beta.example") << "beta.example";
+        QTest::newRow("name of a removed service")
+            << QByteArray("LastServer=1\r\nLastServerName=gone.example") << "beta.example";
     }
 
     void storedServerPositionIsSelected()
     {
-        QFETCH(QByteArray, lastServer);
+        QFETCH(QByteArray, main);
         QFETCH(QString, selected);
         TempProgramFolder folder;
         writeProfiles(folder);
-        folder.writeFile(QStringLiteral("options.ini"), "[Main]\r\nLastServer=" + lastServer + "\r\n");
+        folder.writeFile(QStringLiteral("options.ini"), "[Main]\r\n" + main + "\r\n");
         MainWindow window(folder.path(), QString());
         window.StartUp();
         QCOMPARE(FindControl<QComboBox>(window, "Servers")->currentText(), selected);
@@ -224,7 +229,8 @@ private slots:
         QCOMPARE(messages.messages().first().text, QStringLiteral("Чего закачивать-то будем?"));
         QCOMPARE(messages.messages().first().title, QStringLiteral("Не выбрано изображение!"));
         QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Error);
-        QVERIFY(folder.readFile(QStringLiteral("options.ini")).contains("LastServer=0\r\n"));
+        QVERIFY(folder.readFile(QStringLiteral("options.ini"))
+                    .contains("LastServer=0\r\nLastServerName=alpha.example\r\n"));
         QVERIFY(FindControl<QPushButton>(window, "CommandStop")->isHidden());
     }
 

@@ -424,7 +424,8 @@ void tst_UploadEngine::uploadStartWithoutImage()
     QCOMPARE(rig.messages.first().record.text, QStringLiteral("Чего закачивать-то будем?"));
     QCOMPARE(rig.messages.first().record.title, QStringLiteral("Не выбрано изображение!"));
     // The choice of service is kept even so.
-    QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")), QByteArray("[Main]\r\nLastServer=3\r\n"));
+    QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")),
+        "[Main]\r\nLastServer=3\r\nLastServerName=" + EngineRig::Profile.toUtf8() + "\r\n");
 }
 
 void tst_UploadEngine::uploadStartWithMissingProfile()
@@ -437,7 +438,8 @@ void tst_UploadEngine::uploadStartWithMissingProfile()
     QCOMPARE(rig.messageTexts(),
         QStringList { QStringLiteral("Не удалось открыть профиль сервера ")
             + rig.folder.filePath(QStringLiteral("data/gone.example.serv")) });
-    QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")), QByteArray("[Main]\r\nLastServer=0\r\n"));
+    QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")),
+        QByteArray("[Main]\r\nLastServer=0\r\nLastServerName=gone.example\r\n"));
 }
 
 void tst_UploadEngine::stallAfterLinkKeepsTheStopButton()
@@ -462,7 +464,8 @@ void tst_UploadEngine::stallAfterLinkKeepsTheStopButton()
     QCOMPARE(rig.statuses, statuses);
     QVERIFY(rig.messages.isEmpty());
     QCOMPARE(rig.server.connectionCount(), 1);
-    QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")), QByteArray("[Main]\r\nLastServer=1\r\n"));
+    QCOMPARE(rig.folder.readFile(QStringLiteral("options.ini")),
+        "[Main]\r\nLastServer=1\r\nLastServerName=" + EngineRig::Profile.toUtf8() + "\r\n");
 
     rig.engine->StopUpload();
     QVERIFY(rig.isIdle());
