@@ -2,18 +2,55 @@
 
 #include <QCryptographicHash>
 #include <QDir>
+#include <QFile>
 #include <QStandardPaths>
 
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 SingleInstance::SingleInstance(const QString& programFolder)
-    : m_lock(std::make_unique<QLockFile>(LockPath(programFolder)))
+    : m_path(LockPath(programFolder))
 {
-    // A live instance must never count as stale, however long it runs.
-    m_lock->setStaleLockTime(0);
+}
+
+SingleInstance::~SingleInstance()
+{
+    if (m_handle < 0)
+        return;
+    // Removed while still locked, so that whoever opens the name from now on gets a new file.
+    ::unlink(QFile::encodeName(m_path).constData());
+    ::close(m_handle);
 }
 
 bool SingleInstance::tryAcquire()
 {
-    return m_lock->tryLock(0);
+    if (m_handle >= 0)
+        return true;
+    const QByteArray path = QFile::encodeName(m_path);
+    // The lock counts only while the name still leads to the locked file: an instance that has just ended
+    // may have removed it between our open and our lock.
+    for (int attempt = 0; attempt < 3; ++attempt) {
+        const int handle = ::open(path.constData(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        if (handle < 0)
+            return false;
+        if (::flock(handle, LOCK_EX | LOCK_NB) != 0) {
+            ::close(handle);
+            return false;
+        }
+        struct stat opened {
+        };
+        struct stat named {
+        };
+        if (::fstat(handle, &opened) == 0 && ::stat(path.constData(), &named) == 0 && opened.st_dev == named.st_dev
+            && opened.st_ino == named.st_ino) {
+            m_handle = handle;
+            return true;
+        }
+        ::close(handle);
+    }
+    return false;
 }
 
 QString SingleInstance::LockPath(const QString& programFolder)

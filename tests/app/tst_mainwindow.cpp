@@ -328,19 +328,31 @@ private slots:
         TempProgramFolder otherFolder;
         QVERIFY(SingleInstance(otherFolder.path()).tryAcquire());
         first.reset();
+        QVERIFY(!QFile::exists(SingleInstance::LockPath(folder.path())));
         QVERIFY(second.tryAcquire());
+    }
+
+    void lockOfACrashedInstanceIsTakenOver_data()
+    {
+        QTest::addColumn<QByteArray>("left");
+        // A process number that no live process carries, on this host.
+        QTest::newRow("dead process") << "2147480000\npictoferry\n" + QSysInfo::machineHostName().toUtf8() + "\n";
+        // An instance killed the moment it had made its lock file, before it wrote anything into it.
+        QTest::newRow("empty") << QByteArray();
+        QTest::newRow("garbage") << QByteArray("\xff\xfe\n\n\n");
     }
 
     void lockOfACrashedInstanceIsTakenOver()
     {
+        QFETCH(QByteArray, left);
         TempProgramFolder folder;
         QFile stale(SingleInstance::LockPath(folder.path()));
         QVERIFY(stale.open(QIODevice::WriteOnly));
-        // A process number that no live process carries, on this host.
-        stale.write("2147480000\npictoferry\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        stale.write(left);
         stale.close();
-        QVERIFY(SingleInstance(folder.path()).tryAcquire());
-        QVERIFY(!QFile::exists(SingleInstance::LockPath(folder.path())));
+        SingleInstance instance(folder.path());
+        QVERIFY(instance.tryAcquire());
+        QVERIFY(!SingleInstance(folder.path()).tryAcquire());
     }
 
     void choosingDisabledDuringUpload()
