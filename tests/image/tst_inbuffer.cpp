@@ -1,3 +1,4 @@
+#include "controls/Check.h"
 #include "image/ClipboardPicture.h"
 #include "image/ui/ScrollingPic.h"
 #include "image/cGdiPlus.h"
@@ -6,7 +7,6 @@
 #include "support/FindControl.h"
 
 #include <QApplication>
-#include <QCheckBox>
 #include <QClipboard>
 #include <QComboBox>
 #include <QLabel>
@@ -46,9 +46,9 @@ QByteArray readAll(const QString& path)
 
 QList<bool> ticks(const InBuffer& window)
 {
-    return { FindControl<QCheckBox>(window, "Check1_0")->isChecked(),
-        FindControl<QCheckBox>(window, "Check1_1")->isChecked(),
-        FindControl<QCheckBox>(window, "Check1_2")->isChecked() };
+    return { FindControl<Check>(window, "Check1_0")->Value(),
+        FindControl<Check>(window, "Check1_1")->Value(),
+        FindControl<Check>(window, "Check1_2")->Value() };
 }
 
 // A window over the picture, shown and measured once.
@@ -186,7 +186,7 @@ private slots:
         QVERIFY(rig.waitMeasured());
         InBuffer& window = *rig.window;
         auto* qa = FindControl<QComboBox>(window, "Qa");
-        auto* gif = FindControl<QCheckBox>(window, "Check1_1");
+        auto* gif = FindControl<Check>(window, "Check1_1");
         auto* zoom1 = FindControl<QPushButton>(window, "zoom1");
         zoom1->click();
         QVERIFY(FindControl<ScrollingPic>(window, "RI")->FullsizeMode());
@@ -199,10 +199,19 @@ private slots:
 
         QTest::mouseClick(gif, Qt::LeftButton);
         QCOMPARE(ticks(window), QList<bool>({ false, false, false }));
-        QTest::mouseClick(FindControl<QCheckBox>(window, "Check1_0"), Qt::LeftButton);
+        QTest::mouseClick(FindControl<Check>(window, "Check1_0"), Qt::LeftButton);
         QCOMPARE(ticks(window), QList<bool>({ true, false, false }));
         QVERIFY(qa->isEnabled());
-        QTest::mouseClick(FindControl<QCheckBox>(window, "Check1_0"), Qt::LeftButton);
+        QTest::mouseClick(FindControl<Check>(window, "Check1_0"), Qt::LeftButton);
+        QCOMPARE(ticks(window), QList<bool>({ false, false, false }));
+
+        // Space on a focused box chooses it as a click does.
+        auto* png = FindControl<Check>(window, "Check1_2");
+        png->setFocus();
+        QTest::keyClick(png, Qt::Key_Space);
+        QCOMPARE(ticks(window), QList<bool>({ false, false, true }));
+        QVERIFY(!qa->isEnabled());
+        QTest::keyClick(png, Qt::Key_Space);
         FindControl<QPushButton>(window, "XpB1")->click();
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QVERIFY(window.ChosenPath().isEmpty());
@@ -230,9 +239,12 @@ private slots:
         QCOMPARE(rig.isz->Sizes()[1], FormatComparison::Failed);
         QCOMPARE(FindControl<QLabel>(window, "s_1")->text(), FormatComparison::FailedLabel());
         QVERIFY(FindControl<QWidget>(window, "g_1")->isHidden());
-        auto* gif = FindControl<QCheckBox>(window, "Check1_1");
+        auto* gif = FindControl<Check>(window, "Check1_1");
         QVERIFY(!gif->isEnabled());
-        QVERIFY(!gif->isChecked());
+        QVERIFY(!gif->Value());
+        const QList<bool> before = ticks(window);
+        QTest::mouseClick(gif, Qt::LeftButton);
+        QCOMPARE(ticks(window), before);
         QVERIFY(rig.isz->Sizes()[0] > 0 && rig.isz->Sizes()[2] > 0);
         QVERIFY(ticks(window).contains(true));
     }

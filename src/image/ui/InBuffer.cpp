@@ -2,12 +2,12 @@
 
 #include "GetImgSize.h"
 #include "controls/Buttons.h"
+#include "controls/Check.h"
 #include "controls/Icons.h"
 #include "image/FormatComparison.h"
 #include "image/ui/ScrollingPic.h"
 #include "image/cGdiPlus.h"
 
-#include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QFileInfo>
@@ -100,12 +100,12 @@ QWidget* InBuffer::BuildChoice()
     formats->addWidget(createLabel(QStringLiteral("Формат:"), QStringLiteral("Label2"), panel));
     const char* const names[] = { "JPG", "GIF", "PNG" };
     for (int i = 0; i < 3; ++i) {
-        auto* check = new QCheckBox(panel);
+        auto* check = new Check(panel);
         check->setObjectName(QStringLiteral("Check1_%1").arg(i));
-        connect(check, &QCheckBox::clicked, this, [this, i] { CheckClicked(i); });
+        connect(check, &Check::Click, this, [this, i] { CheckClicked(i); });
         m_check[std::size_t(i)] = check;
         formats->addSpacing(6);
-        formats->addWidget(check);
+        formats->addWidget(check, 0, Qt::AlignVCenter);
         formats->addWidget(createLabel(QLatin1String(names[i]), QStringLiteral("Label%1").arg(3 + i), panel));
     }
     formats->addStretch(1);
@@ -183,7 +183,7 @@ void InBuffer::QualityChosen()
 
 void InBuffer::OnMinSize(int index)
 {
-    m_check[std::size_t(index - 1)]->setChecked(true);
+    m_check[std::size_t(index - 1)]->setValue(true);
     CheckClicked(index - 1);
 }
 
@@ -191,7 +191,7 @@ void InBuffer::CheckClicked(int index)
 {
     for (int i = 0; i < 3; ++i) {
         if (i != index)
-            m_check[std::size_t(i)]->setChecked(false);
+            m_check[std::size_t(i)]->setValue(false);
     }
     m_ri->SetPicture(m_candidates.at(index));
     m_qa->setEnabled(index == 0);
@@ -206,7 +206,7 @@ void InBuffer::SetMeasuring(bool measuring)
     for (int i = 0; i < 3; ++i) {
         const bool failed = sizes[std::size_t(i)] == FormatComparison::Failed;
         if (failed)
-            m_check[std::size_t(i)]->setChecked(false);
+            m_check[std::size_t(i)]->setValue(false);
         m_check[std::size_t(i)]->setEnabled(!measuring && !failed);
     }
     m_ok->setEnabled(!measuring);
@@ -223,7 +223,7 @@ void InBuffer::Accept()
 {
     m_chosenPath.clear();
     for (int i = 0; i < 3; ++i) {
-        if (m_check[std::size_t(i)]->isChecked())
+        if (m_check[std::size_t(i)]->Value())
             m_chosenPath = m_candidates.at(i);
     }
     accept();

@@ -7,8 +7,8 @@
 #include <array>
 #include <functional>
 
+class Check;
 class GetImgSize;
-class QCheckBox;
 class QComboBox;
 class QLabel;
 class QPushButton;
@@ -60,7 +60,7 @@ private:
 
     QWidget* m_background = nullptr;
     GetImgSize* m_isz = nullptr;
-    std::array<QCheckBox*, 3> m_check {};
+    std::array<Check*, 3> m_check {};
     QComboBox* m_qa = nullptr;
     ScrollingPic* m_ri = nullptr;
     QPushButton* m_zoom1 = nullptr;
