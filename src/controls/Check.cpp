@@ -165,6 +165,10 @@ void Check::changeEvent(QEvent* event)
         setFixedSize(sizeHint());
     if (event->type() == QEvent::EnabledChange) {
         m_hoverTimer.stop();
+        // A box disabled in the middle of a press gets no release: the press is taken back, so the value
+        // never changes without its Click.
+        if (m_pressed && !isEnabled())
+            m_value = !m_value;
         m_pressed = false;
         showRestingImage();
     }

@@ -93,6 +93,20 @@ void tst_Check::disabledIgnoresClicksAndShowsItsValue()
 
     box.setEnabled(true);
     QCOMPARE(box.shownImage(), Check::Image::IdleChecked);
+
+    // Disabled while the mouse or Space holds it down: the press is taken back and nothing follows.
+    QTest::mousePress(&box, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    QVERIFY(!box.Value());
+    box.setEnabled(false);
+    QVERIFY(box.Value());
+    QCOMPARE(box.shownImage(), Check::Image::DisabledChecked);
+    QTest::mouseRelease(&box, Qt::LeftButton, Qt::NoModifier, QPoint(6, 6));
+    box.setEnabled(true);
+    QTest::keyPress(&box, Qt::Key_Space);
+    box.setEnabled(false);
+    QTest::keyRelease(&box, Qt::Key_Space);
+    QVERIFY(box.Value());
+    QCOMPARE(clicks.count(), 0);
 }
 
 void tst_Check::spaceTogglesAndClicks()
