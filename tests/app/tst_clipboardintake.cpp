@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "image/ui/ClipboardIntake.h"
 #include "image/ui/InBuffer.h"
+#include "support/DropFile.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/ScriptedHttpServer.h"
@@ -9,7 +10,6 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QtTest>
 
@@ -51,18 +51,6 @@ void whenMeasured(const std::function<void(InBuffer&)>& act, bool* acted)
         }
     });
     poll->start();
-}
-
-void dropFile(MainWindow& window, const QString& path)
-{
-    QMimeData data;
-    data.setUrls({ QUrl::fromLocalFile(path) });
-    const QPoint where = window.rect().center();
-    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
 }
 
 } // namespace
@@ -117,7 +105,7 @@ private slots:
         window.StartUp();
         const QString file = folder.filePath(QStringLiteral("photo.jpg"));
         QVERIFY(clipboardPicture().save(file));
-        dropFile(window, file);
+        QVERIFY(DropFile(window, file).enterAccepted);
         QCOMPARE(window.CurrentImagePath(), file);
 
         QGuiApplication::clipboard()->setImage(clipboardPicture());
@@ -139,7 +127,8 @@ private slots:
             "200 OK", "<a id=\"image\" href=\"http://" + server.hostAndPort() + "/i/1.png\">x</a>")));
         TempProgramFolder folder;
         folder.writeFile(QStringLiteral("data/local.test.serv"),
-            "SERVER:" + server.hostAndPort() + "\r\nSEND:local.test.txt\r\nLINK:id=\"image\" href=\"http://*\"\r\nEND:\r\n");
+            "SERVER:" + server.hostAndPort()
+                + "\r\nSEND:local.test.txt\r\nLINK:id=\"image\" href=\"http://*\"\r\nEND:\r\n");
         folder.writeFile(QStringLiteral("data/local.test.txt"),
             "POST /upload HTTP/1.0\r\nContent-Length: {LEN}\r\nConnection: Close\r\n\r\n{IMGDATA}");
         MainWindow window(folder.path(), QString());

@@ -8,12 +8,11 @@
 #include "support/MessageRecorder.h"
 #include "support/ScriptedHttpServer.h"
 #include "support/TempProgramFolder.h"
+#include "support/TestPictures.h"
 
 #include <QApplication>
-#include <QBuffer>
 #include <QClipboard>
 #include <QComboBox>
-#include <QImage>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -25,17 +24,6 @@ namespace
 
 const QString ClipboardBefore = QStringLiteral("clipboard before the upload");
 constexpr int UploadTimeoutMs = 30000;
-
-QByteArray jpegPicture()
-{
-    QImage image(40, 30, QImage::Format_RGB32);
-    image.fill(QColor(200, 80, 40));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 90);
-    return bytes;
-}
 
 QByteArray replyWithLinks(const QByteArray& host, int number)
 {
@@ -89,7 +77,8 @@ private:
     {
         const QString path = folder.filePath(QStringLiteral("pictures/снимок с дачи.jpg"));
         if (!QFile::exists(path))
-            folder.writeFile(QStringLiteral("pictures/снимок с дачи.jpg"), jpegPicture());
+            folder.writeFile(
+                QStringLiteral("pictures/снимок с дачи.jpg"), JpegBytes(QSize(40, 30), QColor(200, 80, 40)));
         return path;
     }
 

@@ -5,6 +5,7 @@
 #include "engine/SxcuPrompter.h"
 #include "engine/Uploader.h"
 #include "platform/ui/MessageBox.h"
+#include "support/DropFile.h"
 #include "support/FindControl.h"
 #include "support/MessageRecorder.h"
 #include "support/ScriptedHttpServer.h"
@@ -16,7 +17,6 @@
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMimeData>
 #include <QPushButton>
 #include <QStyleHints>
 #include <QtTest>
@@ -55,19 +55,6 @@ struct FixedPrompter final : SxcuPrompter {
         return answer;
     }
 };
-
-void dropFile(MainWindow& window, const QString& path)
-{
-    QMimeData data;
-    data.setUrls({ QUrl::fromLocalFile(path) });
-    const QPoint where = window.rect().center();
-    QDragEnterEvent enter(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &enter);
-    QVERIFY(enter.isAccepted());
-    QDropEvent drop(where, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&window, &drop);
-    QVERIFY(drop.isAccepted());
-}
 
 } // namespace
 
@@ -504,7 +491,9 @@ private slots:
         MessageRecorder messages(QMessageBox::Yes);
         auto* servers = FindControl<QComboBox>(window, "Servers");
 
-        dropFile(window, source);
+        DropOutcome dropped = DropFile(window, source);
+        QVERIFY(dropped.enterAccepted);
+        QVERIFY(dropped.dropAccepted);
         QTRY_COMPARE(servers->currentText(), QStringLiteral("my host"));
         QCOMPARE(servers->count(), 3);
         QCOMPARE(prompter.asked, 1);
@@ -513,7 +502,9 @@ private slots:
 
         writeSource("https://other.example/up");
         servers->setCurrentIndex(0);
-        dropFile(window, source);
+        dropped = DropFile(window, source);
+        QVERIFY(dropped.enterAccepted);
+        QVERIFY(dropped.dropAccepted);
         QTRY_COMPARE(servers->currentText(), QStringLiteral("my host"));
         QCOMPARE(messages.messages().size(), 1);
         QCOMPARE(messages.messages().first().icon, Platform::MessageIcon::Question);

@@ -1,28 +1,17 @@
 #include "ProgramRig.h"
 
-#include <QBuffer>
+#include "support/TestPictures.h"
+
 #include <QColor>
 #include <QDeadlineTimer>
 #include <QDir>
 #include <QFile>
-#include <QImage>
 #include <QTest>
 
 namespace
 {
 
 const QByteArray ShippedHost = "127.0.0.1:8089";
-
-QByteArray jpegPicture()
-{
-    QImage image(48, 32, QImage::Format_RGB32);
-    image.fill(QColor(30, 120, 160));
-    QByteArray bytes;
-    QBuffer buffer(&bytes);
-    buffer.open(QIODevice::WriteOnly);
-    image.save(&buffer, "JPG", 90);
-    return bytes;
-}
 
 } // namespace
 
@@ -64,7 +53,7 @@ bool ProgramRig::prepare()
     if (!QDir().mkpath(runtime))
         return false;
     QFile::setPermissions(runtime, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-    picture = jpegPicture();
+    picture = JpegBytes(QSize(48, 32), QColor(30, 120, 160));
     picturePath = home.filePath(QStringLiteral("picture.jpg"));
     QFile file(picturePath);
     return !picture.isEmpty() && file.open(QIODevice::WriteOnly) && file.write(picture) == picture.size();
