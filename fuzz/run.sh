@@ -53,6 +53,8 @@ for target in "${targets[@]}"; do
     if [[ $found -gt 0 ]]; then
         result="FINDING: $findings/$(ls -t "$findings" | head -n 1)"
         status=1
+        # What broke and the input that broke it, so that a run whose files are gone (CI) still tells.
+        grep -E '^(== |==[0-9]+==|SUMMARY|Base64:| +#[0-9]+ )' "$log" | head -n 40 || true
     elif [[ $rc -ne 0 ]]; then
         result="FAILED (exit $rc, see $log)"
         status=1

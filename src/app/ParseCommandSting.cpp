@@ -13,6 +13,17 @@ namespace
 
 const QString LineEnd = QStringLiteral("\r\n");
 
+// A name quoted into a problem line: a line break or other control character in a file or service name
+// would split the list, so each one shows as "?", the way a terminal lists such names.
+QString shownName(QString name)
+{
+    for (QChar& c : name) {
+        if (c.unicode() < 0x20 || c.unicode() == 0x7f)
+            c = u'?';
+    }
+    return name;
+}
+
 bool fileExists(const QString& path, const ParseCommandSting::ProgramFacts& facts)
 {
     if (facts.FileExists)
@@ -49,7 +60,7 @@ ParseResult ParseCommandSting(const QString& text, const ProgramFacts& facts)
     }
 
     if (!fileExists(results.CmdFile, facts))
-        parse.errors += QStringLiteral("- Файл ") + results.CmdFile + QStringLiteral(" не найден.") + LineEnd;
+        parse.errors += QStringLiteral("- Файл ") + shownName(results.CmdFile) + QStringLiteral(" не найден.") + LineEnd;
 
     for (const QString& token : std::as_const(tokens)) {
         const QStringView name = QStringView(token).left(2);
@@ -58,7 +69,7 @@ ParseResult ParseCommandSting(const QString& text, const ProgramFacts& facts)
             results.CmdServer = value;
             if (!facts.ServerNames.contains(value)) {
                 parse.errors
-                    += QStringLiteral("- Указанного сервера ") + value + QStringLiteral(" нет в списке.") + LineEnd;
+                    += QStringLiteral("- Указанного сервера ") + shownName(value) + QStringLiteral(" нет в списке.") + LineEnd;
                 results.CmdServer.clear();
             }
         } else if (name == u"-c") {

@@ -162,6 +162,13 @@ void TestParseCommandSting::parse_data()
     QTest::newRow("no closing quote, existing path") << "\"/pics/a.jpg" << 6 << a << "" << -1 << false << false << "";
     QTest::newRow("option glued to the quote loses its first character")
         << "\"/pics/a.jpg\"-u=alpha.example" << 6 << a << "" << -1 << false << false << "";
+    // Names keep their bytes in the results; in a problem line a control character shows as "?", so
+    // a line break in a name cannot split the list.
+    QTest::newRow("line break in a missing file's name")
+        << "\"/pics/a\r\n- Файл b.jpg\" -u=alpha.example" << 6 << "/pics/a\r\n- Файл b.jpg"
+        << "alpha.example" << -1 << false << false << missingFile("/pics/a?" "?- Файл b.jpg");
+    QTest::newRow("control characters in a missing service's name")
+        << q + "-u=x\ny\tz\x7f" << 6 << a << "" << -1 << false << false << missingServer("x?y?z?");
     QTest::newRow("empty text") << "" << 6 << ""
                                 << "" << -1 << false << false << "";
 }
