@@ -1,10 +1,16 @@
 #pragma once
 
+#include <QFont>
+
 #include <thread>
 
-// Loads the system's font configuration on a second thread while the application object is made. Reading
-// that configuration is the longest single step of a start, and the main window cannot be laid out
-// without it; the toolkit finds it loaded when it first needs a font.
+// Prepares fonts on a second thread while the main thread is busy with other start-up work, in two
+// steps:
+// - while the application object is made, it loads the system's font configuration, the longest
+//   single step of a start;
+// - once the application object exists, it fills the toolkit's font list and finds the fallback fonts
+//   of the window's font. Both are shared by all threads, so the main window finds them ready when it
+//   first lays out a caption.
 class FontWarmup final
 {
 public:
@@ -13,7 +19,9 @@ public:
     FontWarmup(const FontWarmup&) = delete;
     FontWarmup& operator=(const FontWarmup&) = delete;
 
-    // Waits until the configuration is loaded; to be called before the first font is used.
+    // The second step, for the given font; to be called once the application object exists.
+    void prepare(const QFont& font);
+    // Waits until the current step is done; to be called before the application object goes.
     void wait();
 
 private:

@@ -12,6 +12,7 @@
 #include <QDir>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QScopeGuard>
 #include <QTextStream>
 #include <QTranslator>
 
@@ -44,6 +45,9 @@ int main(int argc, char* argv[])
     FontWarmup fonts;
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Pictoferry"));
+    fonts.prepare(QApplication::font());
+    // The font thread ends before the application object does, however main returns.
+    const auto fontsDone = qScopeGuard([&fonts] { fonts.wait(); });
 
     QTranslator qtTranslator;
     if (qtTranslator.load(QLocale(QLocale::Russian), QStringLiteral("qtbase"), QStringLiteral("_"),
@@ -58,7 +62,6 @@ int main(int argc, char* argv[])
         return 0;
     }
 
-    fonts.wait();
     MainWindow window(
         programFolder, ParseCommandSting::CommandLineText(QApplication::arguments().mid(1), QDir::currentPath()));
     // Logout or kill: end open dialogs and message boxes, shut down through the window, leave the loop.

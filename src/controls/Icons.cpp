@@ -1,10 +1,12 @@
 #include "Icons.h"
 
+#include <QIconEngine>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QtMath>
 
+#include <algorithm>
 #include <functional>
 
 namespace
@@ -13,7 +15,9 @@ namespace
 constexpr int Size = 40; // drawn at twice the shown size for crisp high-density screens
 const QColor Ink(0x2b, 0x4a, 0x78);
 
-QIcon draw(const std::function<void(QPainter&)>& paint)
+using Glyph = std::function<void(QPainter&)>;
+
+QPixmap render(const Glyph& glyph)
 {
     QPixmap pixmap(Size, Size);
     pixmap.fill(Qt::transparent);
@@ -21,9 +25,56 @@ QIcon draw(const std::function<void(QPainter&)>& paint)
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(QPen(Ink, 3.0, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin));
     painter.setBrush(Qt::NoBrush);
-    paint(painter);
+    glyph(painter);
     painter.end();
-    return QIcon(pixmap);
+    return pixmap;
+}
+
+// Draws its glyph when the icon is first shown, not when the window is built: the window is on screen
+// sooner, and an icon that is never shown is never drawn. Shown, it is the plain pixmap icon.
+class GlyphIconEngine final : public QIconEngine
+{
+public:
+    explicit GlyphIconEngine(Glyph glyph)
+        : m_glyph(std::move(glyph))
+    {
+    }
+
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
+    }
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        return drawn().pixmap(size, mode, state);
+    }
+
+    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
+    {
+        const int side = std::min({ size.width(), size.height(), Size });
+        return { side, side };
+    }
+
+    QIconEngine* clone() const override { return new GlyphIconEngine(*this); }
+
+    QString key() const override { return QStringLiteral("GlyphIconEngine"); }
+
+private:
+    const QIcon& drawn()
+    {
+        if (m_drawn.isNull())
+            m_drawn = QIcon(render(m_glyph));
+        return m_drawn;
+    }
+
+    Glyph m_glyph;
+    QIcon m_drawn;
+};
+
+QIcon draw(Glyph glyph)
+{
+    return QIcon(new GlyphIconEngine(std::move(glyph)));
 }
 
 void magnifier(QPainter& p)

@@ -23,13 +23,17 @@ namespace ServerCatalogue
 QStringList BuildServerList(const QString& programFolder)
 {
     const QDir data(QDir(programFolder).filePath(QStringLiteral("data")));
-    // Matched with case, so every listed name + ".serv" or ".sxcu" is a file that the upload can open.
-    const QStringList files = data.entryList({ QStringLiteral("*.*") + ServerSuffix, QStringLiteral("*") + SxcuSuffix },
-        QDir::Files | QDir::CaseSensitive, QDir::Name | QDir::IgnoreCase);
+    // Matched with case, so every listed name + ".serv" or ".sxcu" is a file that the upload can open. A
+    // script's service name holds a dot. The names are compared by hand: wildcard filters would build a
+    // regular expression at every start.
     QStringList servers;
-    for (const QString& file : files) {
-        const QString name = file.chopped(file.endsWith(ServerSuffix) ? ServerSuffix.size() : SxcuSuffix.size());
-        if (!servers.contains(name)) // "x.serv" and "x.sxcu" make one service
+    for (const QString& file : data.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
+        QString name;
+        if (file.endsWith(ServerSuffix) && file.chopped(ServerSuffix.size()).contains(u'.'))
+            name = file.chopped(ServerSuffix.size());
+        else if (file.endsWith(SxcuSuffix))
+            name = file.chopped(SxcuSuffix.size());
+        if (!name.isEmpty() && !servers.contains(name)) // "x.serv" and "x.sxcu" make one service
             servers.append(name);
     }
     // Every service sorts as its script file would, so the scripts keep the order (and the stored index

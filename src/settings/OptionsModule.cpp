@@ -10,6 +10,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <algorithm>
+
 namespace
 {
 
@@ -88,14 +90,20 @@ void OptionsModule::SaveOptions()
 void OptionsModule::RemoveLeftoverTemporaryFiles(const QString& programFolder)
 {
     // An atomic replace writes "<name>.XXXXXX" beside the file and renames it; a crash can leave one.
+    // The names are compared by hand: wildcard filters would build a regular expression at every start.
     const QDir folder(programFolder);
-    const QStringList ours = { QStringLiteral("options.ini"), QStringLiteral("linkTypes.ini"),
-        QStringLiteral("cookies.ini"), QStringLiteral("proxy.dat") };
-    QStringList patterns;
-    for (const QString& name : ours)
-        patterns.append(name + QStringLiteral(".??????"));
-    for (const QString& leftover : folder.entryList(patterns, QDir::Files | QDir::Hidden | QDir::CaseSensitive))
-        QFile::remove(folder.filePath(leftover));
+    const QStringList ours = { QStringLiteral("options.ini."), QStringLiteral("linkTypes.ini."),
+        QStringLiteral("cookies.ini."), QStringLiteral("proxy.dat.") };
+    constexpr qsizetype TemplateLength = 6;
+    const auto isLeftover = [&ours](const QString& name) {
+        return std::any_of(ours.begin(), ours.end(), [&name](const QString& prefix) {
+            return name.size() == prefix.size() + TemplateLength && name.startsWith(prefix);
+        });
+    };
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (isLeftover(name))
+            QFile::remove(folder.filePath(name));
+    }
 }
 
 void OptionsModule::SetDefaultOptions()

@@ -234,7 +234,8 @@ void TestOptionsModule::leftoverTemporaryFilesRemoved()
     const QStringList leftovers = { QStringLiteral("options.ini.AbC123"), QStringLiteral("linkTypes.ini.x1y2z3"),
         QStringLiteral("cookies.ini.QWErty"), QStringLiteral("proxy.dat.000000") };
     const QStringList kept = { QStringLiteral("notes.txt.AbC123"), QStringLiteral("options.ini.bak"),
-        QStringLiteral("options.ini.1234567"), QStringLiteral("linkTypes.ini") };
+        QStringLiteral("options.ini.1234567"), QStringLiteral("linkTypes.ini"), QStringLiteral("Options.ini.AbC123"),
+        QStringLiteral("options.ini.12345") };
     for (const QString& name : leftovers + kept)
         m_folder->writeFile(name, "x");
     writeOptions("UseProxy=False\r\n");
