@@ -136,6 +136,8 @@ private slots:
         }
         QCOMPARE(FindControl<ScrollingPic>(window, "RI")->PicXsize(), 200);
         QVERIFY(FindControl<QPushButton>(window, "XpB1")->isEnabled());
+        // OK is off while the first measuring runs; the focus is on it, the default button, once it is on.
+        QCOMPARE(window.focusWidget(), FindControl<QPushButton>(window, "XpB1"));
         FindControl<QPushButton>(window, "XpB1")->click();
         QCOMPARE(window.result(), int(QDialog::Accepted));
         QCOMPARE(window.ChosenPath(), paths.at(chosen));

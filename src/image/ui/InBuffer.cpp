@@ -51,9 +51,9 @@ InBuffer::InBuffer(const QString& tempFolder, PictureSource picture, QWidget* pa
 
     m_ok = Buttons::CreateButton(QStringLiteral("OK"), QStringLiteral("XpB1"), this);
     m_ok->setDefault(true);
-    auto* cancel = Buttons::CreateButton(QStringLiteral("Отмена"), QStringLiteral("Command3"), this);
+    m_cancel = Buttons::CreateButton(QStringLiteral("Отмена"), QStringLiteral("Command3"), this);
     connect(m_ok, &QPushButton::clicked, this, &InBuffer::Accept);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
 
     auto* columns = new QHBoxLayout;
     columns->setSpacing(16);
@@ -62,7 +62,7 @@ InBuffer::InBuffer(const QString& tempFolder, PictureSource picture, QWidget* pa
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     buttons->addWidget(m_ok);
-    buttons->addWidget(cancel);
+    buttons->addWidget(m_cancel);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(16, 14, 16, 12);
     layout->addLayout(columns, 1);
@@ -210,6 +210,13 @@ void InBuffer::SetMeasuring(bool measuring)
         m_check[std::size_t(i)]->setEnabled(!measuring && !failed);
     }
     m_ok->setEnabled(!measuring);
+    // OK is off while the first measuring runs, so the window opens with the focus past it, on "Отмена".
+    // It goes to OK, the default button, once OK can take it; a focus the user has moved elsewhere stays.
+    if (!measuring && !m_okFocused) {
+        m_okFocused = true;
+        if (!focusWidget() || focusWidget() == m_cancel)
+            m_ok->setFocus();
+    }
 }
 
 void InBuffer::Zoom(bool fullsize)

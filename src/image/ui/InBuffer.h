@@ -68,4 +68,6 @@ private:
     QLabel* m_contImg = nullptr;
     QTimer* m_timer1 = nullptr;
     QPushButton* m_ok = nullptr;
+    QPushButton* m_cancel = nullptr;
+    bool m_okFocused = false;
 };
