@@ -1,12 +1,12 @@
 #include "Icons.h"
 
-#include <QIconEngine>
+#include "platform/LazyIcon.h"
+
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
 #include <QtMath>
 
-#include <algorithm>
 #include <functional>
 
 namespace
@@ -30,51 +30,10 @@ QPixmap render(const Glyph& glyph)
     return pixmap;
 }
 
-// Draws its glyph when the icon is first shown, not when the window is built: the window is on screen
-// sooner, and an icon that is never shown is never drawn. Shown, it is the plain pixmap icon.
-class GlyphIconEngine final : public QIconEngine
-{
-public:
-    explicit GlyphIconEngine(Glyph glyph)
-        : m_glyph(std::move(glyph))
-    {
-    }
-
-    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
-    {
-        drawn().paint(painter, rect, Qt::AlignCenter, mode, state);
-    }
-
-    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
-    {
-        return drawn().pixmap(size, mode, state);
-    }
-
-    QSize actualSize(const QSize& size, QIcon::Mode, QIcon::State) override
-    {
-        const int side = std::min({ size.width(), size.height(), Size });
-        return { side, side };
-    }
-
-    QIconEngine* clone() const override { return new GlyphIconEngine(*this); }
-
-    QString key() const override { return QStringLiteral("GlyphIconEngine"); }
-
-private:
-    const QIcon& drawn()
-    {
-        if (m_drawn.isNull())
-            m_drawn = QIcon(render(m_glyph));
-        return m_drawn;
-    }
-
-    Glyph m_glyph;
-    QIcon m_drawn;
-};
-
+// Drawn when first shown, so that building a window does not wait for its pictures.
 QIcon draw(Glyph glyph)
 {
-    return QIcon(new GlyphIconEngine(std::move(glyph)));
+    return LazyIcon::Make([glyph = std::move(glyph)] { return QIcon(render(glyph)); }, Size);
 }
 
 void magnifier(QPainter& p)

@@ -1,8 +1,12 @@
 #include "IndicatorPictures.h"
 
+#include "platform/LazyIcon.h"
+
 #include <QImage>
 #include <QPainter>
 #include <QPainterPath>
+
+#include <iterator>
 
 namespace IndicatorPictures
 {
@@ -63,20 +67,34 @@ QPixmap Exceeds(int side)
     return QPixmap::fromImage(image);
 }
 
+namespace
+{
+
+constexpr int Sides[] = { 16, 24, 32, 48 };
+
+// Drawn when first shown, so that building the main window does not wait for them.
+QIcon lazyIcon(QPixmap (*draw)(int side))
+{
+    return LazyIcon::Make(
+        [draw] {
+            QIcon icon;
+            for (const int side : Sides)
+                icon.addPixmap(draw(side));
+            return icon;
+        },
+        Sides[std::size(Sides) - 1]);
+}
+
+} // namespace
+
 QIcon FitsIcon()
 {
-    QIcon icon;
-    for (const int side : { 16, 24, 32, 48 })
-        icon.addPixmap(Fits(side));
-    return icon;
+    return lazyIcon(&Fits);
 }
 
 QIcon ExceedsIcon()
 {
-    QIcon icon;
-    for (const int side : { 16, 24, 32, 48 })
-        icon.addPixmap(Exceeds(side));
-    return icon;
+    return lazyIcon(&Exceeds);
 }
 
 } // namespace IndicatorPictures
