@@ -5,6 +5,7 @@
 # The seed corpus of a target is fuzz/corpus/<target>/; what a run learns is kept in
 # <build>/fuzz-corpus/<target>/, and an input that breaks a target in <build>/fuzz-findings/<target>/.
 # Exits with 1 when a target fails to build, stops with a finding, or does not run at all.
+# PICTOFERRY_FUZZ_SEED fixes libFuzzer's random seed, so that a run can be repeated input for input.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -43,6 +44,7 @@ for target in "${targets[@]}"; do
     options=(-max_total_time="$seconds" -timeout=25 -rss_limit_mb=2048 -print_final_stats=1
         -artifact_prefix="$findings/")
     [[ -f "fuzz/dict/$target.dict" ]] && options+=(-dict="fuzz/dict/$target.dict")
+    [[ -n "${PICTOFERRY_FUZZ_SEED:-}" ]] && options+=(-seed="$PICTOFERRY_FUZZ_SEED")
 
     before=$(find "$findings" -type f | wc -l)
     rc=0
