@@ -6,7 +6,7 @@
 #include <fontconfig/fontconfig.h>
 
 FontWarmup::FontWarmup()
-    : m_thread([] { FcInit(); })
+    : m_configuration([] { FcInit(); })
 {
 }
 
@@ -19,11 +19,15 @@ void FontWarmup::prepare(const QFont& font)
 {
     wait();
     // Latin and Cyrillic, the scripts of the window's captions: each has fallback fonts of its own.
-    m_thread = std::thread([font] { QFontMetrics(font).horizontalAdvance(QStringLiteral("Pictoferry: Закачать")); });
+    m_fontList.reset(QThread::create(
+        [font] { QFontMetrics(font).horizontalAdvance(QStringLiteral("Pictoferry: Закачать")); }));
+    m_fontList->start();
 }
 
 void FontWarmup::wait()
 {
-    if (m_thread.joinable())
-        m_thread.join();
+    if (m_configuration.joinable())
+        m_configuration.join();
+    if (m_fontList)
+        m_fontList->wait();
 }

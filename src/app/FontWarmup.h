@@ -1,7 +1,9 @@
 #pragma once
 
 #include <QFont>
+#include <QThread>
 
+#include <memory>
 #include <thread>
 
 // Prepares fonts on a second thread while the main thread is busy with other start-up work, in two
@@ -25,5 +27,8 @@ public:
     void wait();
 
 private:
-    std::thread m_thread;
+    std::thread m_configuration;
+    // A thread of the toolkit's own: the font list keeps per-thread data, which the toolkit cleans up
+    // properly only for its own threads.
+    std::unique_ptr<QThread> m_fontList;
 };
