@@ -19,8 +19,8 @@ void FontWarmup::prepare(const QFont& font)
 {
     wait();
     // Latin and Cyrillic, the scripts of the window's captions: each has fallback fonts of its own.
-    m_fontList.reset(QThread::create(
-        [font] { QFontMetrics(font).horizontalAdvance(QStringLiteral("Pictoferry: Закачать")); }));
+    m_fontList.reset(
+        QThread::create([font] { QFontMetrics(font).horizontalAdvance(QStringLiteral("Pictoferry: Закачать")); }));
     m_fontList->start();
 }
 

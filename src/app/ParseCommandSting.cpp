@@ -60,7 +60,8 @@ ParseResult ParseCommandSting(const QString& text, const ProgramFacts& facts)
     }
 
     if (!fileExists(results.CmdFile, facts))
-        parse.errors += QStringLiteral("- Файл ") + shownName(results.CmdFile) + QStringLiteral(" не найден.") + LineEnd;
+        parse.errors
+            += QStringLiteral("- Файл ") + shownName(results.CmdFile) + QStringLiteral(" не найден.") + LineEnd;
 
     for (const QString& token : std::as_const(tokens)) {
         const QStringView name = QStringView(token).left(2);
@@ -68,8 +69,8 @@ ParseResult ParseCommandSting(const QString& text, const ProgramFacts& facts)
         if (name == u"-u") {
             results.CmdServer = value;
             if (!facts.ServerNames.contains(value)) {
-                parse.errors
-                    += QStringLiteral("- Указанного сервера ") + shownName(value) + QStringLiteral(" нет в списке.") + LineEnd;
+                parse.errors += QStringLiteral("- Указанного сервера ") + shownName(value)
+                    + QStringLiteral(" нет в списке.") + LineEnd;
                 results.CmdServer.clear();
             }
         } else if (name == u"-c") {
