@@ -15,6 +15,22 @@
 namespace
 {
 
+// Removes the files of the folder named a prefix followed by six characters, the leftovers of an atomic
+// replace. The names are compared by hand: wildcard filters would build a regular expression at every start.
+void removeLeftovers(const QDir& folder, const QStringList& prefixes)
+{
+    constexpr qsizetype TemplateLength = 6;
+    const auto isLeftover = [&prefixes](const QString& name) {
+        return std::any_of(prefixes.begin(), prefixes.end(), [&name](const QString& prefix) {
+            return name.size() == prefix.size() + TemplateLength && name.startsWith(prefix);
+        });
+    };
+    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
+        if (isLeftover(name))
+            QFile::remove(folder.filePath(name));
+    }
+}
+
 const QString OptionsSection = QStringLiteral("Options");
 
 } // namespace
@@ -89,21 +105,14 @@ void OptionsModule::SaveOptions()
 
 void OptionsModule::RemoveLeftoverTemporaryFiles(const QString& programFolder)
 {
-    // An atomic replace writes "<name>.XXXXXX" beside the file and renames it; a crash can leave one.
-    // The names are compared by hand: wildcard filters would build a regular expression at every start.
+    // An atomic replace writes "<name>.XXXXXX" beside the file and renames it; a crash can leave one, and
+    // one of the journal page can be tens of megabytes. The page and journal.lines are written only by the
+    // window, which runs once per program folder and has written neither yet.
     const QDir folder(programFolder);
-    const QStringList ours = { QStringLiteral("options.ini."), QStringLiteral("linkTypes.ini."),
-        QStringLiteral("cookies.ini."), QStringLiteral("proxy.dat.") };
-    constexpr qsizetype TemplateLength = 6;
-    const auto isLeftover = [&ours](const QString& name) {
-        return std::any_of(ours.begin(), ours.end(), [&name](const QString& prefix) {
-            return name.size() == prefix.size() + TemplateLength && name.startsWith(prefix);
-        });
-    };
-    for (const QString& name : folder.entryList(QDir::Files | QDir::Hidden)) {
-        if (isLeftover(name))
-            QFile::remove(folder.filePath(name));
-    }
+    removeLeftovers(folder,
+        { QStringLiteral("options.ini."), QStringLiteral("linkTypes.ini."), QStringLiteral("cookies.ini."),
+            QStringLiteral("proxy.dat."), QStringLiteral("journal.lines.") });
+    removeLeftovers(QDir(folder.filePath(QStringLiteral("journal"))), { QStringLiteral("journal.htm.") });
 }
 
 void OptionsModule::SetDefaultOptions()

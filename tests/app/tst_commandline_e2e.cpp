@@ -193,6 +193,11 @@ private:
             env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
             env.insert(QStringLiteral("DISPLAY"), display);
             env.remove(QStringLiteral("WAYLAND_DISPLAY"));
+            // No session bus to find: without one, libdbus would start one for the display, forking the
+            // program in the middle of its start, and in a sanitizer build a child forked while another
+            // thread holds the allocator's lock can hang before it runs anything.
+            env.insert(QStringLiteral("DBUS_SESSION_BUS_ADDRESS"),
+                QStringLiteral("unix:path=") + rig.home.filePath(QStringLiteral("no-session-bus")));
             // On a display Qt talks to the session bus, and libdbus keeps a buffer to the end of the
             // process; a sanitizer build must not count that as the program's leak.
             const QString suppressions = rig.home.filePath(QStringLiteral("lsan-suppressions.txt"));

@@ -232,10 +232,12 @@ void TestOptionsModule::missingKeysReadAsFirstRunValues()
 void TestOptionsModule::leftoverTemporaryFilesRemoved()
 {
     const QStringList leftovers = { QStringLiteral("options.ini.AbC123"), QStringLiteral("linkTypes.ini.x1y2z3"),
-        QStringLiteral("cookies.ini.QWErty"), QStringLiteral("proxy.dat.000000") };
+        QStringLiteral("cookies.ini.QWErty"), QStringLiteral("proxy.dat.000000"),
+        QStringLiteral("journal.lines.a1B2c3"), QStringLiteral("journal/journal.htm.Zz9yY8") };
     const QStringList kept = { QStringLiteral("notes.txt.AbC123"), QStringLiteral("options.ini.bak"),
         QStringLiteral("options.ini.1234567"), QStringLiteral("linkTypes.ini"), QStringLiteral("Options.ini.AbC123"),
-        QStringLiteral("options.ini.12345") };
+        QStringLiteral("options.ini.12345"), QStringLiteral("journal/journal.htm"),
+        QStringLiteral("journal/body.htm.AbC123"), QStringLiteral("journal.htm.AbC123") };
     for (const QString& name : leftovers + kept)
         m_folder->writeFile(name, "x");
     writeOptions("UseProxy=False\r\n");
