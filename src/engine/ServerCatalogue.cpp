@@ -28,12 +28,11 @@ QStringList BuildServerList(const QString& programFolder)
     // regular expression at every start.
     QStringList servers;
     for (const QString& file : data.entryList(QDir::Files, QDir::Name | QDir::IgnoreCase)) {
-        QString name;
-        if (file.endsWith(ServerSuffix) && file.chopped(ServerSuffix.size()).contains(u'.'))
-            name = file.chopped(ServerSuffix.size());
-        else if (file.endsWith(SxcuSuffix))
-            name = file.chopped(SxcuSuffix.size());
-        if (!name.isEmpty() && !servers.contains(name)) // "x.serv" and "x.sxcu" make one service
+        const bool script = file.endsWith(ServerSuffix) && file.chopped(ServerSuffix.size()).contains(u'.');
+        if (!script && !file.endsWith(SxcuSuffix))
+            continue;
+        const QString name = file.chopped(script ? ServerSuffix.size() : SxcuSuffix.size());
+        if (!servers.contains(name)) // "x.serv" and "x.sxcu" make one service
             servers.append(name);
     }
     // Every service sorts as its script file would, so the scripts keep the order (and the stored index
