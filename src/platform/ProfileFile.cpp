@@ -208,8 +208,13 @@ bool WriteValues(const QString& path, const QList<Entry>& entries, bool fresh)
             return false;
     }
     QList<QByteArray>& lines = content.lines;
+    const QList<QByteArray> stored = lines;
     for (const Entry& entry : entries)
         setEntry(lines, entry);
+    // Values written again as they stand (the link type saved at every start, settings confirmed
+    // unchanged) leave the file alone: no replace, and no wait for the disk.
+    if (!fresh && !stored.isEmpty() && lines == stored)
+        return true;
 
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))

@@ -21,6 +21,8 @@
 #include <QStyleHints>
 #include <QtTest>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -150,6 +152,31 @@ private slots:
         QVERIFY(!FindControl<QPushButton>(window, "Sinfo")->isHidden());
         QCOMPARE(window.serverInfo().MaxWidth, qint16(640));
         QVERIFY(FindControl<QPushButton>(window, "CommandStop")->isHidden());
+    }
+
+    void laterStartLeavesTheSettingsFilesAlone()
+    {
+        TempProgramFolder folder;
+        writeProfiles(folder);
+        MainWindow(folder.path(), QString()).StartUp();
+        // A replace gives the file a new inode, whatever it writes.
+        const auto inodes = [&folder] {
+            QList<ino_t> numbers;
+            for (const char* name : { "options.ini", "linkTypes.ini" }) {
+                struct stat status {
+                };
+                numbers << (::stat(QFile::encodeName(folder.filePath(QLatin1String(name))).constData(), &status) == 0
+                        ? status.st_ino
+                        : 0);
+            }
+            return numbers;
+        };
+        const QList<ino_t> before = inodes();
+        QVERIFY(!before.contains(0));
+
+        MainWindow window(folder.path(), QString());
+        window.StartUp();
+        QCOMPARE(inodes(), before);
     }
 
     void storedServerPositionIsSelected_data()

@@ -7,6 +7,8 @@
 
 #include <QtTest>
 
+#include <sys/stat.h>
+
 // The settings store against files written by hand.
 class TestIni final : public QObject
 {
@@ -29,6 +31,7 @@ private slots:
     void quotedBooleanIsTrue();
     void fileOverOneMebibyteIsNotRead();
     void gatheredWritesInOneReplace();
+    void unchangedValuesLeaveTheFileAlone();
     void namesThatWouldBreakTheFile_data();
     void namesThatWouldBreakTheFile();
 
@@ -380,6 +383,49 @@ void TestIni::gatheredWritesInOneReplace()
     file.WInI(QStringLiteral("Only"), QStringLiteral("k"), QStringLiteral("v"));
     QVERIFY(file.Commit(true));
     QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), QByteArray("[Only]\r\nk=v\r\n"));
+}
+
+namespace
+{
+
+ino_t inodeOf(const QString& path)
+{
+    struct stat status {
+    };
+    return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_ino : 0;
+}
+
+} // namespace
+
+void TestIni::unchangedValuesLeaveTheFileAlone()
+{
+    // Bare LF line ends show whether the file was rewritten: a write ends every line with CR LF.
+    const QByteArray stored = "[Main]\nLinksType=0\nLastServerName=imgur\n[Options]\nUseProxy=False\n";
+    m_folder->writeFile(QStringLiteral("test.ini"), stored);
+    const ino_t inode = inodeOf(m_path);
+
+    Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LinksType"), 0);
+    IniFile file(m_path);
+    file.WInIb(QStringLiteral("Options"), QStringLiteral("UseProxy"), false);
+    file.WInI(QStringLiteral("Main"), QStringLiteral("LastServerName"), QStringLiteral("imgur"));
+    QVERIFY(file.Commit());
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), stored);
+    QCOMPARE(inodeOf(m_path), inode);
+
+    // The same value under a key spelt otherwise, or one new value among old ones, is a change.
+    Ini().WInI(QStringLiteral("Main"), QStringLiteral("linkstype"), QStringLiteral("0"));
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")),
+        QByteArray("[Main]\r\nlinkstype=0\r\nLastServerName=imgur\r\n[Options]\r\nUseProxy=False\r\n"));
+    file.WInIb(QStringLiteral("Options"), QStringLiteral("UseProxy"), false);
+    file.WInIi(QStringLiteral("Main"), QStringLiteral("LinksType"), 2);
+    QVERIFY(file.Commit());
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")),
+        QByteArray("[Main]\r\nLinksType=2\r\nLastServerName=imgur\r\n[Options]\r\nUseProxy=False\r\n"));
+
+    // A fresh write replaces the file even with the same lines.
+    file.WInIi(QStringLiteral("Main"), QStringLiteral("LinksType"), 2);
+    QVERIFY(file.Commit(true));
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), QByteArray("[Main]\r\nLinksType=2\r\n"));
 }
 
 void TestIni::namesThatWouldBreakTheFile_data()
