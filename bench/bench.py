@@ -148,9 +148,9 @@ def main():
         upload_with_program(program_folder, tiny, headless)  # first start: writes settings, warms the caches
         upload_with_curl(big, port, env)
 
-        rows = {key: [] for key in ("transfer", "memory", "window")}
+        rows = {key: [] for key in ("transfer", "memory", "window", "window_text", "text_bare")}
         figures = {key: [] for key in ("prog_transfer", "curl_transfer", "prog_rss", "prog_base_rss", "curl_rss",
-                                       "prog_window", "bare_window")}
+                                       "prog_window", "bare_window", "text_window")}
         for run in range(args.runs):
             prog_tiny = upload_with_program(program_folder, tiny, headless)
             prog_big = upload_with_program(program_folder, big, headless)
@@ -158,14 +158,18 @@ def main():
             curl_big = upload_with_curl(big, port, env)
             prog_window = window_mapped_us(watch, [os.path.join(program_folder, "pictoferry")], windowed)
             bare_window = window_mapped_us(watch, [os.path.join(tools, "bench_barewindow")], windowed)
+            text_window = window_mapped_us(watch, [os.path.join(tools, "bench_barewindow"), "--lay-out-text"], windowed)
             prog_transfer = prog_big[0] - prog_tiny[0]
             curl_transfer = curl_big[0] - curl_tiny[0]
             rows["transfer"].append(prog_transfer / curl_transfer)
             rows["memory"].append(prog_big[1] / curl_big[1])
             rows["window"].append(prog_window / bare_window)
+            rows["window_text"].append(prog_window / text_window)
+            rows["text_bare"].append(text_window / bare_window)
             for key, value in (("prog_transfer", prog_transfer), ("curl_transfer", curl_transfer),
                                ("prog_rss", prog_big[1]), ("prog_base_rss", prog_tiny[1]), ("curl_rss", curl_big[1]),
-                               ("prog_window", prog_window / 1000), ("bare_window", bare_window / 1000)):
+                               ("prog_window", prog_window / 1000), ("bare_window", bare_window / 1000),
+                               ("text_window", text_window / 1000)):
                 figures[key].append(value)
             print("run %d/%d: upload and start-up measured" % (run + 1, args.runs), file=sys.stderr)
 
@@ -195,6 +199,10 @@ def main():
          "curl -F: %.1f MB" % median("curl_rss"), rows["memory"]),
         ("exec -> main window mapped", "%.1f ms" % median("prog_window"),
          "bare Qt window: %.1f ms" % median("bare_window"), rows["window"]),
+        ("exec -> main window mapped", "%.1f ms" % median("prog_window"),
+         "window laying out its text: %.1f ms" % median("text_window"), rows["window_text"]),
+        ("window laying out its text", "%.1f ms" % median("text_window"),
+         "bare Qt window: %.1f ms" % median("bare_window"), rows["text_bare"]),
         ("journal page, 100k records, no limit", "%.2f us/record" % median("full_us_per_record"),
          "first-letter builder: %.2f us/record" % median("full_reference_us_per_record"), rows["journal_full"]),
         ("journal page, 100k records, limit 100", "%.2f ms" % median("limit_large_ms"),
