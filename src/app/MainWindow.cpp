@@ -340,8 +340,9 @@ void MainWindow::fillServerList()
     Ini::SetFileName(m_options.optionsPath());
     // The name finds the service when others were added to the list or taken from it since; the place
     // stands for files that keep no name.
-    const int named = m_servers->findText(Ini().RINI(MainSection, QStringLiteral("LastServerName")));
-    const int lastServer = named >= 0 ? named : Ini().RINIi(MainSection, QStringLiteral("LastServer"));
+    const IniFile options(m_options.optionsPath());
+    const int named = m_servers->findText(options.RINI(MainSection, QStringLiteral("LastServerName")));
+    const int lastServer = named >= 0 ? named : options.RINIi(MainSection, QStringLiteral("LastServer"));
     m_servers->setCurrentIndex(lastServer >= 0 && lastServer < m_servers->count() ? lastServer : 0);
     ServerSelected();
 }
