@@ -148,9 +148,10 @@ def main():
         upload_with_program(program_folder, tiny, headless)  # first start: writes settings, warms the caches
         upload_with_curl(big, port, env)
 
-        rows = {key: [] for key in ("transfer", "memory", "window", "window_text", "text_bare")}
-        figures = {key: [] for key in ("prog_transfer", "curl_transfer", "prog_rss", "prog_base_rss", "curl_rss",
-                                       "prog_window", "bare_window", "text_window")}
+        rows = {key: [] for key in ("memory", "window", "window_text", "text_bare")}
+        figures = {key: [] for key in ("prog_rss", "prog_base_rss", "curl_rss", "prog_window", "bare_window",
+                                       "text_window")}
+        upload_seconds = {key: [] for key in ("prog_tiny", "prog_big", "curl_tiny", "curl_big")}
         for run in range(args.runs):
             prog_tiny = upload_with_program(program_folder, tiny, headless)
             prog_big = upload_with_program(program_folder, big, headless)
@@ -159,19 +160,25 @@ def main():
             prog_window = window_mapped_us(watch, [os.path.join(program_folder, "pictoferry")], windowed)
             bare_window = window_mapped_us(watch, [os.path.join(tools, "bench_barewindow")], windowed)
             text_window = window_mapped_us(watch, [os.path.join(tools, "bench_barewindow"), "--lay-out-text"], windowed)
-            prog_transfer = prog_big[0] - prog_tiny[0]
-            curl_transfer = curl_big[0] - curl_tiny[0]
-            rows["transfer"].append(prog_transfer / curl_transfer)
+            for key, measured in (("prog_tiny", prog_tiny), ("prog_big", prog_big), ("curl_tiny", curl_tiny),
+                                  ("curl_big", curl_big)):
+                upload_seconds[key].append(measured[0])
             rows["memory"].append(prog_big[1] / curl_big[1])
             rows["window"].append(prog_window / bare_window)
             rows["window_text"].append(prog_window / text_window)
             rows["text_bare"].append(text_window / bare_window)
-            for key, value in (("prog_transfer", prog_transfer), ("curl_transfer", curl_transfer),
-                               ("prog_rss", prog_big[1]), ("prog_base_rss", prog_tiny[1]), ("curl_rss", curl_big[1]),
+            for key, value in (("prog_rss", prog_big[1]), ("prog_base_rss", prog_tiny[1]), ("curl_rss", curl_big[1]),
                                ("prog_window", prog_window / 1000), ("bare_window", bare_window / 1000),
                                ("text_window", text_window / 1000)):
                 figures[key].append(value)
             print("run %d/%d: upload and start-up measured" % (run + 1, args.runs), file=sys.stderr)
+        # A transfer is a big upload less the start and the rest of a tiny one. The tiny one's median stands
+        # for that rest: one slow tiny start taken from its own run's big upload could even come out larger.
+        figures["prog_transfer"] = [big - statistics.median(upload_seconds["prog_tiny"])
+                                    for big in upload_seconds["prog_big"]]
+        figures["curl_transfer"] = [big - statistics.median(upload_seconds["curl_tiny"])
+                                    for big in upload_seconds["curl_big"]]
+        rows["transfer"] = [prog / curl for prog, curl in zip(figures["prog_transfer"], figures["curl_transfer"])]
 
         journal = subprocess.run([os.path.join(tools, "bench_journal"), os.path.join(program_folder, "journal"),
                                   str(args.runs)], env=env, capture_output=True, text=True, check=True)
