@@ -11,6 +11,27 @@
 namespace
 {
 
+// A settings file's bytes as they stand, or nothing for a file that cannot be opened or is too large.
+struct StoredBytes {
+    QByteArray bytes;
+    bool tooLarge = false;
+};
+
+StoredBytes readStored(const QString& path)
+{
+    StoredBytes stored;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return stored;
+    if (file.size() > ProfileFile::MaxFileBytes) {
+        stored.tooLarge = true;
+        return stored;
+    }
+    // A file that grows while it is read is cut at the limit, not read without end.
+    stored.bytes = file.read(ProfileFile::MaxFileBytes + 1);
+    return stored;
+}
+
 QList<QByteArray> splitLines(const QByteArray& content)
 {
     QList<QByteArray> lines = content.split('\n');
@@ -151,17 +172,8 @@ QByteArray CutUtf8(const QByteArray& text, int maxBytes)
 
 Content Load(const QString& path)
 {
-    Content content;
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return content;
-    if (file.size() > MaxFileBytes) {
-        content.tooLarge = true;
-        return content;
-    }
-    // A file that grows while it is read is cut at the limit, not read without end.
-    content.lines = splitLines(file.read(MaxFileBytes + 1));
-    return content;
+    const StoredBytes stored = readStored(path);
+    return { splitLines(stored.bytes), stored.tooLarge };
 }
 
 bool IsTooLarge(const QString& path)
@@ -200,30 +212,26 @@ bool WriteValues(const QString& path, const QList<Entry>& entries, bool fresh)
 {
     if (!std::all_of(entries.begin(), entries.end(), hasSafeNames))
         return false;
-    Content content;
+    StoredBytes stored;
     if (!fresh) {
-        content = Load(path);
+        stored = readStored(path);
         // A file too large to read is not ours to rewrite.
-        if (content.tooLarge)
+        if (stored.tooLarge)
             return false;
     }
-    QList<QByteArray>& lines = content.lines;
-    const QList<QByteArray> stored = lines;
+    QList<QByteArray> lines = splitLines(stored.bytes);
     for (const Entry& entry : entries)
         setEntry(lines, entry);
-    // Values written again as they stand (the link type saved at every start, settings confirmed
-    // unchanged) leave the file alone: no replace, and no wait for the disk.
-    if (!fresh && !stored.isEmpty() && lines == stored)
+    QByteArray bytes;
+    for (const QByteArray& line : std::as_const(lines))
+        bytes += line + "\r\n";
+    // A file that already holds these very bytes is left alone: values saved again as they stand (the link
+    // type at every start, settings confirmed unchanged) cost no replace and no wait for the disk.
+    if (!stored.bytes.isEmpty() && bytes == stored.bytes)
         return true;
 
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    for (const QByteArray& line : std::as_const(lines)) {
-        file.write(line);
-        file.write("\r\n");
-    }
-    return file.commit();
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size() && file.commit();
 }
 
 } // namespace ProfileFile

@@ -52,8 +52,8 @@ bool WriteValue(const QString& path, const QByteArray& section, const QByteArray
 
 // Stores every entry, in order, with one atomic replace of the file: either all of them or none are
 // written (none when any entry's names are refused as by WriteValue). With `fresh` the file's earlier
-// content is dropped first. A file that already holds every entry's line as it would be written is
-// left as it is.
+// content is dropped first. A file that already holds the very bytes the write would give is left as it
+// is.
 bool WriteValues(const QString& path, const QList<Entry>& entries, bool fresh = false);
 
 // Cuts text to at most maxBytes bytes without splitting a UTF-8 sequence.

@@ -399,8 +399,8 @@ ino_t inodeOf(const QString& path)
 
 void TestIni::unchangedValuesLeaveTheFileAlone()
 {
-    // Bare LF line ends show whether the file was rewritten: a write ends every line with CR LF.
-    const QByteArray stored = "[Main]\nLinksType=0\nLastServerName=imgur\n[Options]\nUseProxy=False\n";
+    // A replace gives the file a new inode, whatever it writes.
+    const QByteArray stored = "[Main]\r\nLinksType=0\r\nLastServerName=imgur\r\n[Options]\r\nUseProxy=False\r\n";
     m_folder->writeFile(QStringLiteral("test.ini"), stored);
     const ino_t inode = inodeOf(m_path);
 
@@ -412,6 +412,11 @@ void TestIni::unchangedValuesLeaveTheFileAlone()
     QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), stored);
     QCOMPARE(inodeOf(m_path), inode);
 
+    // The same values in a file the program did not write (bare LF) are written out in full.
+    m_folder->writeFile(QStringLiteral("test.ini"), QByteArray(stored).replace("\r\n", "\n"));
+    Ini().WInIi(QStringLiteral("Main"), QStringLiteral("LinksType"), 0);
+    QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), stored);
+
     // The same value under a key spelt otherwise, or one new value among old ones, is a change.
     Ini().WInI(QStringLiteral("Main"), QStringLiteral("linkstype"), QStringLiteral("0"));
     QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")),
@@ -422,7 +427,7 @@ void TestIni::unchangedValuesLeaveTheFileAlone()
     QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")),
         QByteArray("[Main]\r\nLinksType=2\r\nLastServerName=imgur\r\n[Options]\r\nUseProxy=False\r\n"));
 
-    // A fresh write replaces the file even with the same lines.
+    // A fresh write drops every other line.
     file.WInIi(QStringLiteral("Main"), QStringLiteral("LinksType"), 2);
     QVERIFY(file.Commit(true));
     QCOMPARE(m_folder->readFile(QStringLiteral("test.ini")), QByteArray("[Main]\r\nLinksType=2\r\n"));
