@@ -24,7 +24,6 @@
 #include "platform/ProfileFile.h"
 #include "platform/Shell.h"
 #include "platform/ui/MessageBox.h"
-#include "settings/Ini.h"
 #include "settings/IniFile.h"
 #include "settings/ui/Options.h"
 #include "update/ui/About.h"
@@ -337,7 +336,6 @@ void MainWindow::WarnIfTooLarge(const QString& path)
 void MainWindow::fillServerList()
 {
     m_servers->addItems(ServerCatalogue::BuildServerList(m_programFolder));
-    Ini::SetFileName(m_options.optionsPath());
     // The name finds the service when others were added to the list or taken from it since; the place
     // stands for files that keep no name.
     const IniFile options(m_options.optionsPath());

@@ -21,8 +21,6 @@
 #include <QStyleHints>
 #include <QtTest>
 
-#include <sys/stat.h>
-
 namespace
 {
 
@@ -159,19 +157,11 @@ private slots:
         TempProgramFolder folder;
         writeProfiles(folder);
         MainWindow(folder.path(), QString()).StartUp();
-        // A replace gives the file a new inode, whatever it writes.
         const auto inodes = [&folder] {
-            QList<ino_t> numbers;
-            for (const char* name : { "options.ini", "linkTypes.ini" }) {
-                struct stat status {
-                };
-                numbers << (::stat(QFile::encodeName(folder.filePath(QLatin1String(name))).constData(), &status) == 0
-                        ? status.st_ino
-                        : 0);
-            }
-            return numbers;
+            return QList<quint64> { folder.inode(QStringLiteral("options.ini")),
+                folder.inode(QStringLiteral("linkTypes.ini")) };
         };
-        const QList<ino_t> before = inodes();
+        const QList<quint64> before = inodes();
         QVERIFY(!before.contains(0));
 
         MainWindow window(folder.path(), QString());

@@ -5,6 +5,8 @@
 #include <QFile>
 #include <QFileInfo>
 
+#include <sys/stat.h>
+
 namespace
 {
 
@@ -52,4 +54,11 @@ QByteArray TempProgramFolder::readFile(const QString& relative) const
 {
     QFile file(filePath(relative));
     return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+quint64 TempProgramFolder::inode(const QString& relative) const
+{
+    struct stat status {
+    };
+    return ::stat(QFile::encodeName(filePath(relative)).constData(), &status) == 0 ? status.st_ino : 0;
 }

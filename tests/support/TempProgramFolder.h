@@ -21,6 +21,9 @@ public:
     // Writes bytes to a file under the folder, creating folders on the way.
     void writeFile(const QString& relative, const QByteArray& content) const;
     QByteArray readFile(const QString& relative) const;
+    // The file's inode number, 0 when it is missing: an atomic replace gives the file a new one, whatever
+    // it writes.
+    quint64 inode(const QString& relative) const;
 
     static QString sourcePath(const QString& relative);
 
